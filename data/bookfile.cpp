@@ -1,0 +1,310 @@
+// The .carb book file: a QDataStream of every table's rows between a file ID
+// and an end marker.
+#include "data/document.h"
+
+#include "data/diagnostics.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace {
+
+const qint32 FileId = 81169248;
+const qint32 FormatNumber = 1000;
+const qint32 EndMarker = 96012856;
+const QDataStream::Version StreamVersion = QDataStream::Qt_5_15;
+const QString OpenSavepoint = QStringLiteral("open_book");
+
+// The first "<n>.tmp" in the working directory that does not exist yet.
+QString temporaryFileName()
+{
+    const QDir workingDir(QDir::currentPath());
+    for (quint64 counter = 0;; ++counter) {
+        const QString name = workingDir.filePath(QString::number(counter) + QStringLiteral(".tmp"));
+        if (!QFile::exists(name))
+            return name;
+    }
+}
+
+// Copies a finished file over the target so that the target always holds
+// either its old content or the whole new content.
+bool replaceFile(const QString& source, const QString& target)
+{
+    QFile in(source);
+    if (!in.open(QIODevice::ReadOnly))
+        return false;
+    QSaveFile out(target);
+    if (!out.open(QIODevice::WriteOnly))
+        return false;
+    while (!in.atEnd()) {
+        const QByteArray block = in.read(1 << 20);
+        if (block.isEmpty() || out.write(block) != block.size()) {
+            out.cancelWriting();
+            return false;
+        }
+    }
+    if (in.error() != QFileDevice::NoError) {
+        out.cancelWriting();
+        return false;
+    }
+    return out.commit();
+}
+
+// Reads one stored value. Only the kinds a book column holds are accepted
+// (null, integers, real numbers, text, bytes): the general QVariant reader
+// would trust the file with containers, pictures and unknown types.
+bool readStoredValue(QDataStream& in, QVariant& value)
+{
+    quint32 type = 0;
+    qint8 isNull = 0;
+    in >> type >> isNull;
+    if (in.status() != QDataStream::Ok)
+        return false;
+    switch (type) {
+    case QMetaType::UnknownType:
+        value = QVariant();
+        break;
+    case QMetaType::Int: {
+        qint32 v = 0;
+        in >> v;
+        value = QVariant(v);
+        break;
+    }
+    case QMetaType::UInt: {
+        quint32 v = 0;
+        in >> v;
+        value = QVariant(v);
+        break;
+    }
+    case QMetaType::LongLong: {
+        qint64 v = 0;
+        in >> v;
+        value = QVariant(static_cast<qlonglong>(v));
+        break;
+    }
+    case QMetaType::ULongLong: {
+        quint64 v = 0;
+        in >> v;
+        value = QVariant(static_cast<qulonglong>(v));
+        break;
+    }
+    case QMetaType::Double: {
+        double v = 0;
+        in >> v;
+        value = QVariant(v);
+        break;
+    }
+    case QMetaType::Float: {
+        float v = 0;
+        in >> v;
+        value = QVariant(v);
+        break;
+    }
+    case QMetaType::QString: {
+        QString v;
+        in >> v;
+        value = v.isNull() ? QVariant(QVariant::String) : QVariant(v);
+        break;
+    }
+    case QMetaType::QByteArray: {
+        QByteArray v;
+        in >> v;
+        value = v.isNull() ? QVariant(QVariant::ByteArray) : QVariant(v);
+        break;
+    }
+    default:
+        CULINOR_DIAG("data", QStringLiteral("Error: unsupported value type ")
+                                 + QString::number(type) + QStringLiteral(" in file"));
+        in.setStatus(QDataStream::ReadCorruptData);
+        return false;
+    }
+    return in.status() == QDataStream::Ok;
+}
+
+// A stored id must be a whole number: a null id would make the database invent one.
+bool isValidId(const QVariant& value)
+{
+    bool ok = false;
+    value.toLongLong(&ok);
+    return !value.isNull() && ok;
+}
+
+bool streamFailed(const QDataStream& in)
+{
+    if (in.status() == QDataStream::Ok)
+        return false;
+    CULINOR_DIAG("data", "Error: the file is truncated or corrupted");
+    return true;
+}
+
+// "INSERT INTO table (id,fields) VALUES(?,...)" with one placeholder a column.
+QString insertWithIdStatement(const QString& table, const TableData& data)
+{
+    QString placeholders = QStringLiteral("?");
+    for (size_t i = 0; i < data.fields.size(); ++i)
+        placeholders += QStringLiteral(",?");
+    const QString fields = data.fieldList.isEmpty() ? QString() : QLatin1Char(',') + data.fieldList;
+    return QStringLiteral("INSERT INTO ") + table + QStringLiteral(" (id") + fields
+           + QStringLiteral(") VALUES(") + placeholders + QLatin1Char(')');
+}
+
+} // namespace
+
+bool Document::SaveDocument(QString fileName)
+{
+    const QString temporary = temporaryFileName();
+    QFile file(temporary);
+    if (!file.open(QIODevice::WriteOnly)) {
+        CULINOR_DIAG("data", "Cannot open file for saving!");
+        return false;
+    }
+    QDataStream out(&file);
+    out.setVersion(StreamVersion);
+    const bool written = _writeBook(out) && out.status() == QDataStream::Ok && file.flush();
+    file.close();
+    if (!written || file.error() != QFileDevice::NoError) {
+        CULINOR_DIAG("data", "Error: the book could not be written completely");
+        QFile::remove(temporary);
+        return false;
+    }
+    // The temporary file stays when the target cannot be replaced: it holds the whole book.
+    if (!replaceFile(temporary, fileName)) {
+        CULINOR_DIAG("data", QStringLiteral("Error: cannot write ") + fileName);
+        return false;
+    }
+    QFile::remove(temporary);
+    this->fileName = fileName;
+    modified = false;
+    return true;
+}
+
+bool Document::_writeBook(QDataStream& out)
+{
+    out << FileId << FormatNumber << static_cast<qint32>(tables.size());
+    for (const auto& table : tables) {
+        out << table.first;
+        QSqlQuery count(db);
+        count.exec(QStringLiteral("SELECT COUNT(*) FROM ") + table.first);
+        if (count.lastError().isValid())
+            CULINOR_DIAG("data", QStringLiteral("Error: ") + count.lastError().text());
+        bool ok = false;
+        const qint32 rows = count.next() ? count.value(0).toInt(&ok) : 0;
+        if (!ok) {
+            CULINOR_DIAG("data", "Row count not obtained");
+            return false;
+        }
+        out << rows;
+
+        const int columns = static_cast<int>(table.second.fields.size()) + 1;
+        QSqlQuery select(db);
+        select.setForwardOnly(true);
+        select.exec(QStringLiteral("SELECT * FROM ") + table.first);
+        qint32 written = 0;
+        while (select.next()) {
+            for (int column = 0; column < columns; ++column)
+                out << select.value(column);
+            ++written;
+        }
+        if (written != rows) {
+            CULINOR_DIAG("data", "Row count not obtained");
+            return false;
+        }
+        if (out.status() != QDataStream::Ok)
+            return false;
+    }
+    out << EndMarker;
+    return true;
+}
+
+bool Document::OpenDocument(QString fileName)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly)) {
+        CULINOR_DIAG("data", "Unable to open file for reading!");
+        return false;
+    }
+    QDataStream in(&file);
+    in.setVersion(StreamVersion);
+    qint32 id = 0;
+    qint32 format = 0;
+    in >> id >> format;
+    if (in.status() != QDataStream::Ok || id != FileId) {
+        CULINOR_DIAG("data", "Wrong file ID");
+        return false;
+    }
+
+    // Everything read goes in under a savepoint, so a bad file leaves the
+    // open book exactly as it was.
+    QSqlQuery savepoint(db);
+    if (!savepoint.exec(QStringLiteral("SAVEPOINT ") + OpenSavepoint)) {
+        CULINOR_DIAG("data", QStringLiteral("Error: ") + savepoint.lastError().text());
+        return false;
+    }
+    Clear();
+    const bool loaded = _readBook(in);
+    if (!loaded)
+        savepoint.exec(QStringLiteral("ROLLBACK TO SAVEPOINT ") + OpenSavepoint);
+    savepoint.exec(QStringLiteral("RELEASE SAVEPOINT ") + OpenSavepoint);
+    if (!loaded)
+        return false;
+
+    this->fileName = fileName;
+    modified = false;
+    return true;
+}
+
+bool Document::_readBook(QDataStream& in)
+{
+    quint32 sections = 0;
+    in >> sections;
+    if (streamFailed(in))
+        return false;
+    for (quint32 section = 0; section < sections; ++section) {
+        QString table;
+        in >> table;
+        if (streamFailed(in))
+            return false;
+        const TableData* data = _table(table);
+        if (!data) {
+            CULINOR_DIAG("data", "No such table in database");
+            return false;
+        }
+        qint32 rows = 0;
+        in >> rows;
+        if (streamFailed(in))
+            return false;
+
+        const int columns = static_cast<int>(data->fields.size()) + 1;
+        QSqlQuery insert(db);
+        insert.prepare(insertWithIdStatement(table, *data));
+        QVariant value;
+        for (qint32 row = 0; row < rows; ++row) {
+            for (int column = 0; column < columns; ++column) {
+                if (!readStoredValue(in, value)) {
+                    streamFailed(in);
+                    return false;
+                }
+                if (column == 0 && !isValidId(value)) {
+                    CULINOR_DIAG("data", "Error: a row in the file has no valid id");
+                    return false;
+                }
+                insert.bindValue(column, value);
+            }
+            if (!insert.exec()) {
+                CULINOR_DIAG("data", QStringLiteral("Document::addRow query error ")
+                                         + insert.lastError().text());
+                return false;
+            }
+        }
+    }
+    qint32 marker = 0;
+    in >> marker;
+    if (in.status() != QDataStream::Ok || marker != EndMarker) {
+        CULINOR_DIAG("data", "File end not found!");
+        return false;
+    }
+    return true;
+}

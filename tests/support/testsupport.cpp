@@ -1,0 +1,94 @@
+#include "support/testsupport.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+QStringList captured;
+QtMessageHandler previousHandler = nullptr;
+
+void captureHandler(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (type == QtDebugMsg)
+        captured << message;
+    else if (previousHandler)
+        previousHandler(type, context, message);
+}
+
+} // namespace
+
+bool copySourceFolder(const QString& name, const QString& target)
+{
+    const QString source = QStringLiteral(CULINOR_SOURCE_DIR "/") + name;
+    if (!QDir().mkpath(target + QLatin1Char('/') + name))
+        return false;
+    QDirIterator it(source, QDir::Files);
+    while (it.hasNext()) {
+        const QString file = it.next();
+        if (!QFile::copy(file, target + QLatin1Char('/') + name + QLatin1Char('/')
+                                   + QFileInfo(file).fileName()))
+            return false;
+    }
+    return true;
+}
+
+ScratchDir::ScratchDir(bool withResources) : _previous(QDir::currentPath())
+{
+    if (withResources) {
+        copySourceFolder(QStringLiteral("media"), _dir.path());
+        copySourceFolder(QStringLiteral("languages"), _dir.path());
+    }
+    QDir::setCurrent(_dir.path());
+}
+
+ScratchDir::~ScratchDir()
+{
+    QDir::setCurrent(_previous);
+}
+
+QString ScratchDir::path() const
+{
+    return _dir.path();
+}
+
+QString ScratchDir::filePath(const QString& name) const
+{
+    return _dir.filePath(name);
+}
+
+MessageCapture::MessageCapture()
+{
+    captured.clear();
+    previousHandler = qInstallMessageHandler(captureHandler);
+}
+
+MessageCapture::~MessageCapture()
+{
+    qInstallMessageHandler(previousHandler);
+}
+
+QStringList MessageCapture::messages() const
+{
+    return captured;
+}
+
+bool MessageCapture::contains(const QString& text) const
+{
+    return count(text) > 0;
+}
+
+int MessageCapture::count(const QString& text) const
+{
+    int n = 0;
+    for (const QString& message : captured)
+        n += message.contains(text) ? 1 : 0;
+    return n;
+}
+
+void MessageCapture::clear()
+{
+    captured.clear();
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+// A scratch working directory for one test, holding copies of the program's
+// media/ and languages/ folders; the previous working directory comes back
+// when it is destroyed.
+class ScratchDir
+{
+public:
+    explicit ScratchDir(bool withResources = true);
+    ~ScratchDir();
+
+    QString path() const;
+    QString filePath(const QString& name) const;
+
+private:
+    QTemporaryDir _dir;
+    QString _previous;
+};
+
+// Collects the debug messages written while it lives.
+class MessageCapture
+{
+public:
+    MessageCapture();
+    ~MessageCapture();
+
+    QStringList messages() const;
+    bool contains(const QString& text) const;
+    int count(const QString& text) const;
+    void clear();
+};
+
+// Copies a folder of the source tree into target/name.
+bool copySourceFolder(const QString& name, const QString& target);
