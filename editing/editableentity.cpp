@@ -1,0 +1,3 @@
+#include "editing/editableentity.h"
+
+EditableEntity::EditableEntity(QObject* parent) : QObject(parent) {}
