@@ -23,7 +23,16 @@ QString conditionPart(const QString& where)
 
 Document::Document() : modified(false), fileName(QStringLiteral("NewBook")) {}
 
-Document::~Document() = default;
+Document::~Document()
+{
+    // Release Qt's default connection so that a later book can take it over.
+    if (!db.isValid())
+        return;
+    const QString connection = db.connectionName();
+    db.close();
+    db = QSqlDatabase();
+    QSqlDatabase::removeDatabase(connection);
+}
 
 const TableData* Document::_table(const QString& name) const
 {
@@ -63,6 +72,20 @@ void Document::Clear()
     }
 }
 
+QString Document::_insertStatement(const QString& table, const TableData& data, bool autoId) const
+{
+    const QString insert = QStringLiteral("INSERT INTO ") + table;
+    // A table without fields has nothing to list after the id.
+    if (data.fields.empty())
+        return autoId ? insert + QStringLiteral(" DEFAULT VALUES")
+                      : insert + QStringLiteral(" (id) VALUES(:id)");
+    if (autoId)
+        return insert + QStringLiteral(" (") + data.fieldList + QStringLiteral(") VALUES(")
+               + data.bindList + QLatin1Char(')');
+    return insert + QStringLiteral(" (id,") + data.fieldList + QStringLiteral(") VALUES(:id,")
+           + data.bindList + QLatin1Char(')');
+}
+
 int Document::addRow(QString table, std::vector<QVariant>& values, bool autoId)
 {
     const TableData* data = _table(table);
@@ -80,13 +103,7 @@ int Document::addRow(QString table, std::vector<QVariant>& values, bool autoId)
         CULINOR_DIAG("data", "Warning: Too many field values provided Document::addRow");
 
     QSqlQuery query(db);
-    if (autoId)
-        query.prepare(QStringLiteral("INSERT INTO ") + table + QStringLiteral(" (") + data->fieldList
-                      + QStringLiteral(") VALUES(") + data->bindList + QLatin1Char(')'));
-    else
-        query.prepare(QStringLiteral("INSERT INTO ") + table + QStringLiteral(" (id,")
-                      + data->fieldList + QStringLiteral(") VALUES(:id,") + data->bindList
-                      + QLatin1Char(')'));
+    query.prepare(_insertStatement(table, *data, autoId));
     if (!autoId)
         query.bindValue(QStringLiteral(":id"), values[0]);
     for (size_t i = 0; i < fieldCount; ++i) {

@@ -78,6 +78,7 @@ public:
 private:
     const TableData* _table(const QString& name) const;
     TableData* _table(const QString& name);
+    QString _insertStatement(const QString& table, const TableData& data, bool autoId) const;
     bool _writeBook(QDataStream& out);
     bool _readBook(QDataStream& in);
     QVariant _idForName(const QString& linkedTable, QVariant& name);

@@ -88,6 +88,15 @@ int MessageCapture::count(const QString& text) const
     return n;
 }
 
+int MessageCapture::diagnostics(const QString& message) const
+{
+    const QString quoted = QLatin1Char('"') + message + QLatin1Char('"');
+    int n = 0;
+    for (const QString& line : ::captured)
+        n += line.endsWith(quoted) ? 1 : 0;
+    return n;
+}
+
 void MessageCapture::clear()
 {
     captured.clear();

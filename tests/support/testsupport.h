@@ -29,8 +29,11 @@ public:
     ~MessageCapture();
 
     QStringList messages() const;
+    // Any message holding the text.
     bool contains(const QString& text) const;
     int count(const QString& text) const;
+    // Diagnostics whose quoted message is exactly the text.
+    int diagnostics(const QString& message) const;
     void clear();
 };
 
