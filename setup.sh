@@ -10,6 +10,7 @@ packages=(
   qtmultimedia5-dev libqt5multimedia5-plugins
   gstreamer1.0-plugins-good gstreamer1.0-plugins-bad
   poppler-utils
+  clang libclang-rt-14-dev
 )
 
 missing=()
