@@ -191,8 +191,8 @@ QImage appIcon()
                                 .united(circle(QPointF(43, 29), 10.5))
                                 .united(roundedRect(QRectF(18, 28, 28, 16), 2));
         fillOutlined(p, puff.simplified(), palette::paper, palette::outline, kLine);
-        fillOutlined(p, roundedRect(QRectF(18, 42, 28, 9), 2.5), palette::paperShade,
-                     palette::outline, kLine);
+        fillOutlined(p, roundedRect(QRectF(18, 42, 28, 9), 2.5), palette::hatBand, palette::outline,
+                     kLine);
         // Pleats of the hat.
         p.setPen(roundPen(palette::paperLine, 2.5));
         p.drawLine(QPointF(26, 34), QPointF(26, 41));
@@ -260,8 +260,8 @@ QImage quit()
 {
     return paintIcon([](QPainter& p) {
         // Door frame and the open door leaf.
-        fillOutlined(p, roundedRect(QRectF(8, 6, 30, 52), 3), palette::paperShade,
-                     palette::outline, kLine);
+        fillOutlined(p, roundedRect(QRectF(8, 6, 30, 52), 3), palette::paperShade, palette::outline,
+                     kLine);
         QPainterPath leaf;
         leaf.moveTo(8, 6);
         leaf.lineTo(26, 12);
@@ -359,8 +359,8 @@ QImage add()
 QImage copy()
 {
     return paintIcon([](QPainter& p) {
-        fillOutlined(p, roundedRect(QRectF(7, 5, 32, 40), 3), palette::blueLight,
-                     palette::blueDark, kLine);
+        fillOutlined(p, roundedRect(QRectF(7, 5, 32, 40), 3), palette::blueLight, palette::blueDark,
+                     kLine);
         paintSheet(p, QRectF(23, 19, 34, 41), 11);
         p.setPen(roundPen(palette::paperLine, 3));
         p.drawLine(QPointF(29, 36), QPointF(50, 36));

@@ -18,42 +18,36 @@ struct Picture
 {
     const char* fileName;
     std::function<QImage()> paint;
-    // JPEG pictures have no alpha channel and get this quality.
-    int quality;
+    // Photos fill their whole frame, so they are written without an alpha channel.
+    bool opaque;
 };
 
-constexpr int kPngQuality = -1;
+// Quality of the JPEG pictures.
 constexpr int kJpegQuality = 92;
+constexpr bool kOpaque = true;
+constexpr bool kTransparent = false;
 
 const Picture kPictures[] = {
-    {"favicon.png", icons::appIcon, kPngQuality},
-    {"new.png", icons::newBook, kPngQuality},
-    {"save.png", icons::save, kPngQuality},
-    {"save_as.png", icons::saveAs, kPngQuality},
-    {"open.png", icons::open, kPngQuality},
-    {"quit.png", icons::quit, kPngQuality},
-    {"about.png", icons::about, kPngQuality},
-    {"website.png", icons::website, kPngQuality},
-    {"conf.png", icons::settings, kPngQuality},
-    {"add.png", icons::add, kPngQuality},
-    {"copy.png", icons::copy, kPngQuality},
-    {"delete.png", icons::remove, kPngQuality},
-    {"sort.png", icons::sort, kPngQuality},
-    {"view.png", icons::view, kPngQuality},
-    {"pizza.png", photos::pizza, kPngQuality},
-    {"hamburger.png", photos::hamburger, kPngQuality},
-    {"shawarma.png", photos::shawarma, kPngQuality},
-    {"defphoto.png", photos::placeholder, kPngQuality},
-    {"save.jpg", photos::savingPot, kJpegQuality},
+    {"favicon.png", icons::appIcon, kTransparent}, {"new.png", icons::newBook, kTransparent},
+    {"save.png", icons::save, kTransparent},       {"save_as.png", icons::saveAs, kTransparent},
+    {"open.png", icons::open, kTransparent},       {"quit.png", icons::quit, kTransparent},
+    {"about.png", icons::about, kTransparent},     {"website.png", icons::website, kTransparent},
+    {"conf.png", icons::settings, kTransparent},   {"add.png", icons::add, kTransparent},
+    {"copy.png", icons::copy, kTransparent},       {"delete.png", icons::remove, kTransparent},
+    {"sort.png", icons::sort, kTransparent},       {"view.png", icons::view, kTransparent},
+    {"pizza.png", photos::pizza, kOpaque},         {"hamburger.png", photos::hamburger, kOpaque},
+    {"shawarma.png", photos::shawarma, kOpaque},   {"defphoto.png", photos::placeholder, kOpaque},
+    {"save.jpg", photos::savingPot, kOpaque},
 };
 
 bool writePicture(const QDir& directory, const Picture& picture)
 {
     QImage image = picture.paint();
     const QString path = directory.filePath(QString::fromLatin1(picture.fileName));
-    if (path.endsWith(QLatin1String(".jpg")))
+    if (picture.opaque)
         image = image.convertToFormat(QImage::Format_RGB32);
-    if (!image.save(path, nullptr, picture.quality)) {
+    const int quality = path.endsWith(QLatin1String(".jpg")) ? kJpegQuality : -1;
+    if (!image.save(path, nullptr, quality)) {
         std::fprintf(stderr, "drawmedia: cannot write %s\n", qPrintable(path));
         return false;
     }

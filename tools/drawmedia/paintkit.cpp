@@ -107,10 +107,9 @@ void softShadow(QPainter& painter, const QPainterPath& shape, QPointF offset, qr
 
 QColor mix(const QColor& a, const QColor& b, qreal t)
 {
-    return QColor::fromRgbF(a.redF() + (b.redF() - a.redF()) * t,
-                            a.greenF() + (b.greenF() - a.greenF()) * t,
-                            a.blueF() + (b.blueF() - a.blueF()) * t,
-                            a.alphaF() + (b.alphaF() - a.alphaF()) * t);
+    return QColor::fromRgbF(
+        a.redF() + (b.redF() - a.redF()) * t, a.greenF() + (b.greenF() - a.greenF()) * t,
+        a.blueF() + (b.blueF() - a.blueF()) * t, a.alphaF() + (b.alphaF() - a.alphaF()) * t);
 }
 
 QColor withAlpha(const QColor& colour, qreal alpha)
@@ -143,7 +142,8 @@ QPainterPath wobblyEllipse(QPointF centre, qreal rx, qreal ry, qreal wobble, int
 QPainterPath leaf(QPointF base, QPointF tip, qreal width)
 {
     const QPointF along = tip - base;
-    const QPointF across = QPointF(-along.y(), along.x()) / qSqrt(QPointF::dotProduct(along, along));
+    const QPointF across =
+        QPointF(-along.y(), along.x()) / qSqrt(QPointF::dotProduct(along, along));
     const QPointF widest = base + along * 0.45;
     QPainterPath path(base);
     path.cubicTo(widest + across * width * 0.75, tip - along * 0.2 + across * width * 0.35, tip);

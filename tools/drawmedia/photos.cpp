@@ -61,9 +61,9 @@ void paintWoodTable(QPainter& p, const QRectF& area, qreal plankHeight, QRandomG
             for (qreal x = area.left(); x <= area.right() + 8; x += 8)
                 grain.lineTo(x, y + wave * qSin(phase + x / 23.0));
             const bool dark = random.bounded(3) != 0;
-            p.setPen(QPen(withAlpha(dark ? palette::tableDark : palette::boardLight,
-                                    dark ? 0.35 : 0.12),
-                          0.4 + random.generateDouble() * 0.6));
+            p.setPen(
+                QPen(withAlpha(dark ? palette::tableDark : palette::boardLight, dark ? 0.35 : 0.12),
+                     0.4 + random.generateDouble() * 0.6));
             p.drawPath(grain);
         }
         p.restore();
@@ -180,13 +180,15 @@ void paintPizzaCheese(QPainter& p, QRandomGenerator& random)
     p.setPen(Qt::NoPen);
     // Melted pools, browned bubbles and sauce showing through.
     for (int i = 0; i < 26; ++i) {
-        const QPointF at((random.generateDouble() * 2 - 1) * r, (random.generateDouble() * 2 - 1) * r);
+        const QPointF at((random.generateDouble() * 2 - 1) * r,
+                         (random.generateDouble() * 2 - 1) * r);
         const qreal size = 4 + random.generateDouble() * 7;
         p.fillPath(wobblyEllipse(at, size, size * 0.8, 0.25, 9, random),
                    withAlpha(palette::cheeseLight, 0.55));
     }
     for (int i = 0; i < 10; ++i) {
-        const QPointF at((random.generateDouble() * 2 - 1) * r, (random.generateDouble() * 2 - 1) * r);
+        const QPointF at((random.generateDouble() * 2 - 1) * r,
+                         (random.generateDouble() * 2 - 1) * r);
         const qreal size = 1.5 + random.generateDouble() * 2.5;
         p.fillPath(wobblyEllipse(at, size, size * 0.8, 0.3, 7, random),
                    withAlpha(palette::sauce, 0.7));
@@ -194,6 +196,17 @@ void paintPizzaCheese(QPainter& p, QRandomGenerator& random)
     p.restore();
     speckle(p, cheese, 60, withAlpha(palette::cheeseBrown, 0.5), 0.8, 3.0, random);
     speckle(p, cheese, 20, withAlpha(palette::crustBurnt, 0.35), 0.5, 1.3, random);
+    // Browned blisters where the cheese bubbled in the oven.
+    for (int i = 0; i < 14; ++i) {
+        const QPointF at((random.generateDouble() * 2 - 1) * r * 0.8,
+                         (random.generateDouble() * 2 - 1) * r * 0.8);
+        const qreal size = 2 + random.generateDouble() * 2.5;
+        QRadialGradient blister(at, size);
+        blister.setColorAt(0, withAlpha(palette::cheeseBrown, 0.75));
+        blister.setColorAt(1, withAlpha(palette::cheeseBrown, 0));
+        p.fillPath(circle(at, size).intersected(cheese), blister);
+    }
+    speckle(p, cheese, 90, withAlpha(palette::oregano, 0.7), 0.3, 0.7, random);
 }
 
 void paintPepperoni(QPainter& p, QPointF centre, qreal radius, QRandomGenerator& random)
@@ -205,7 +218,7 @@ void paintPepperoni(QPainter& p, QPointF centre, qreal radius, QRandomGenerator&
     cure.setColorAt(0.75, palette::pepperoni);
     cure.setColorAt(1, palette::pepperoniDark);
     p.fillPath(slice, cure);
-    speckle(p, slice, 9, withAlpha(palette::pink, 0.4), 0.4, 0.9, random);
+    speckle(p, slice, 14, withAlpha(palette::pink, 0.55), 0.4, 1.0, random);
     speckle(p, slice, 6, withAlpha(palette::pepperoniDark, 0.6), 0.4, 1.0, random);
     p.setPen(QPen(withAlpha(palette::pepperoniDark.darker(130), 0.8), 0.9));
     p.setBrush(Qt::NoBrush);
@@ -245,12 +258,15 @@ QImage pizza()
         paintPizzaBase(p, random);
         paintPizzaCheese(p, random);
         paintSliceCuts(p);
-        const QPointF spots[] = {{-30, -27}, {8, -40}, {37, -17}, {-42, 8}, {-9, -5},
+        const QPointF spots[] = {{-30, -27}, {8, -40},  {37, -17}, {-42, 8}, {-9, -5},
                                  {23, 14},   {-20, 34}, {12, 40},  {36, 28}};
         for (const QPointF& at : spots)
             paintPepperoni(p, at, 9.5, random);
-        const qreal leaves[][4] = {{-8, 20, 6, 6}, {18, -22, 8, -32}, {-30, -6, -20, -17},
-                                   {28, -2, 42, 4}, {-10, -24, -18, -36}};
+        const qreal leaves[][4] = {{-8, 20, 6, 6},
+                                   {18, -22, 8, -32},
+                                   {-30, -6, -20, -17},
+                                   {28, -2, 42, 4},
+                                   {-10, -24, -18, -36}};
         for (const auto& l : leaves)
             paintLeaf(p, QPointF(l[0], l[1]), QPointF(l[2], l[3]), 9, palette::basil,
                       palette::basilDark);
@@ -368,7 +384,8 @@ QPainterPath burgerLettuce(QRandomGenerator& random)
     bool down = true;
     while (x > left + 6) {
         const qreal step = 5 + random.generateDouble() * 4;
-        const qreal depth = down ? 87 + random.generateDouble() * 2 : 80 + random.generateDouble() * 2;
+        const qreal depth =
+            down ? 87 + random.generateDouble() * 2 : 80 + random.generateDouble() * 2;
         lettuce.quadTo(x - step / 2, depth, x - step, 82);
         x -= step;
         down = !down;
@@ -403,7 +420,8 @@ void paintSesame(QPainter& p, const QPainterPath& dome, QRandomGenerator& random
     std::vector<QPointF> seeds;
     int tries = 0;
     while (seeds.size() < 22 && tries++ < 2000) {
-        const QPointF at(kBurgerLeft + 6 + random.generateDouble() * (kBurgerRight - kBurgerLeft - 12),
+        const QPointF at(kBurgerLeft + 6 +
+                             random.generateDouble() * (kBurgerRight - kBurgerLeft - 12),
                          26 + random.generateDouble() * 38);
         if (!dome.contains(at) || !dome.contains(at + QPointF(0, 6)))
             continue;
@@ -466,8 +484,8 @@ QImage hamburger()
         p.fillPath(cheese, melt);
 
         // Tomato slices peeking out between the cheese and the lettuce.
-        for (const QRectF& slice : {QRectF(kBurgerLeft - 3, 83, 60, 9),
-                                    QRectF(100, 83.5, 61, 8.5)}) {
+        for (const QRectF& slice :
+             {QRectF(kBurgerLeft - 3, 83, 60, 9), QRectF(100, 83.5, 61, 8.5)}) {
             const QPainterPath shape = roundedRect(slice, 4);
             softShadow(p, shape, QPointF(0, 1.2), 1.2, 0.45);
             QLinearGradient flesh(0, slice.top(), 0, slice.bottom());
@@ -624,7 +642,8 @@ void paintPaperSleeve(QPainter& p, QRandomGenerator& random)
 }
 
 // One small piece of filling, in the cut face.
-void paintMorsel(QPainter& p, QPointF at, qreal size, const QColor& colour, QRandomGenerator& random)
+void paintMorsel(QPainter& p, QPointF at, qreal size, const QColor& colour,
+                 QRandomGenerator& random)
 {
     const QPainterPath piece = wobblyEllipse(at, size, size * 0.75, 0.25, 7, random);
     QRadialGradient shade(at - QPointF(size * 0.3, size * 0.3), size * 1.5);
