@@ -27,6 +27,11 @@ void Document::connectTables(QString one, QString many, uint field, QString capt
     linker.connected = true;
     manyTable->oneLinks.push_back({field, one, caption});
     oneTable->manyLinks.push_back({field, many, caption});
+    // Rows are looked up by their selection fields (detail sections, cascades).
+    QSqlQuery index(db);
+    index.exec(QStringLiteral("CREATE INDEX IF NOT EXISTS ") + many + QLatin1Char('_') + linker.name
+               + QStringLiteral("_index ON ") + many + QLatin1Char('(') + linker.name
+               + QLatin1Char(')'));
 }
 
 void Document::getConnectionsMany(QString table, std::vector<TableConnection>& out)
