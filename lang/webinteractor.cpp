@@ -182,7 +182,8 @@ void WebInteractor::testExtraction()
 
 QString WebInteractor::_readResultBox()
 {
-    const int count = frame->evaluateJavaScript(ResultBox + QStringLiteral(".children.length")).toInt();
+    const int count =
+        frame->evaluateJavaScript(ResultBox + QStringLiteral(".children.length")).toInt();
     QString text;
     for (int i = 0; i < count; ++i) {
         text += frame->evaluateJavaScript(ResultBox + QStringLiteral(".children[")

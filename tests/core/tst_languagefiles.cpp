@@ -110,7 +110,8 @@ QString unescape(const QString& literal)
 QStringList translatedLiterals(const QString& code)
 {
     static const QRegularExpression call(QStringLiteral(
-        R"re((?<![\w])translate\(\s*(?:(?:QStringLiteral|QLatin1String|QString::fromUtf8|QString)\(\s*)?)re"
+        R"re((?<![\w])translate\(\s*)re"
+        R"re((?:(?:QStringLiteral|QLatin1String|QString::fromUtf8|QString)\(\s*)?)re"
         R"re(((?:"(?:[^"\\\n]|\\.)*"\s*)+))re"));
     static const QRegularExpression piece(QStringLiteral(R"re("((?:[^"\\\n]|\\.)*)")re"));
     QStringList texts;
@@ -383,7 +384,8 @@ void TestLanguageFiles::bookTextsAreTranslated()
     }
     setAppLangModel(nullptr);
     const QStringList untranslated(model.untranslated.begin(), model.untranslated.end());
-    QVERIFY2(untranslated.isEmpty(), qPrintable(QStringLiteral("untranslated:") + listed(untranslated)));
+    QVERIFY2(untranslated.isEmpty(),
+             qPrintable(QStringLiteral("untranslated:") + listed(untranslated)));
 }
 
 QTEST_GUILESS_MAIN(TestLanguageFiles)

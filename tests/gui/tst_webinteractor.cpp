@@ -412,7 +412,8 @@ void TestWebInteractor::translationUrl()
     _interactor->setBaseAddress(QStringLiteral("http://example.org/page"));
     const QUrl url = _interactor->_translationUrl(QStringLiteral("de"), text);
     QVERIFY(url.isValid());
-    QCOMPARE(url.adjusted(QUrl::RemoveFragment).toString(), QStringLiteral("http://example.org/page"));
+    QCOMPARE(url.adjusted(QUrl::RemoveFragment).toString(),
+             QStringLiteral("http://example.org/page"));
     QCOMPARE(url.fragment(QUrl::FullyDecoded), QStringLiteral("en/de/") + text);
 }
 
