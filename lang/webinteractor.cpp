@@ -53,6 +53,15 @@ WebInteractor::WebInteractor(QWidget* parent)
     connect(&_watchdog, &QTimer::timeout, this, &WebInteractor::_onLoadTimeout);
 }
 
+WebInteractor::~WebInteractor()
+{
+    // The page outlives the timers while members are destroyed, and a load it
+    // stops then must not reach this object.
+    _running = false;
+    _awaitingLoad = false;
+    frame->disconnect(this);
+}
+
 void WebInteractor::translateStrings(const std::vector<QString>* texts, QString language)
 {
     // Whatever a previous run still waits for is dropped.

@@ -31,6 +31,7 @@ public:
     static const int DefaultLoadTimeout = 30000;
 
     explicit WebInteractor(QWidget* parent = nullptr);
+    ~WebInteractor() override;
 
     // Starts a run over texts (not owned: they must outlive the run); returns
     // at once, the run goes on in the event loop. Restarts any run in progress.

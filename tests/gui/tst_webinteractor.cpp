@@ -145,6 +145,8 @@ private slots:
     void secondRunDoesNotTakeTheLastPage();
     void newRunReplacesRunningOne();
     void testExtractionLogsReply();
+    void destroyedDuringRun();
+    void metaObjectHasSignalAndSlots();
 
     void matchCapital_data();
     void matchCapital();
@@ -364,6 +366,33 @@ void TestWebInteractor::testExtractionLogsReply()
     QSignalSpy done(reply, &QNetworkReply::finished);
     QVERIFY(done.wait(RunTimeout));
     QTRY_COMPARE(capture.count(QStringLiteral("plain reply ü")), 1);
+}
+
+void TestWebInteractor::destroyedDuringRun()
+{
+    _interactor->setBaseAddress(_server->address(QStringLiteral("silent")));
+    const std::vector<QString> texts = {QStringLiteral("Open")};
+    QSignalSpy finished(_interactor.get(), &WebInteractor::translationFinished);
+    _interactor->translateStrings(&texts, QStringLiteral("fr"));
+    QTRY_VERIFY(_server->requests(QStringLiteral("silent")) > 0);
+    _interactor.reset();
+    QTest::qWait(100);
+    QCOMPARE(finished.count(), 0);
+}
+
+void TestWebInteractor::metaObjectHasSignalAndSlots()
+{
+    const QMetaObject& meta = WebInteractor::staticMetaObject;
+    QCOMPARE(meta.superClass(), &QMainWindow::staticMetaObject);
+    QCOMPARE(meta.methodCount() - meta.methodOffset(), 3);
+    const QMetaMethod finished = meta.method(meta.methodOffset());
+    QCOMPARE(finished.methodSignature(), QByteArray("translationFinished()"));
+    QCOMPARE(finished.methodType(), QMetaMethod::Signal);
+    QCOMPARE(meta.method(meta.methodOffset() + 1).methodSignature(),
+             QByteArray("extractTranslation()"));
+    QCOMPARE(meta.method(meta.methodOffset() + 2).methodSignature(),
+             QByteArray("testExtraction()"));
+    QCOMPARE(meta.method(meta.methodOffset() + 2).methodType(), QMetaMethod::Slot);
 }
 
 void TestWebInteractor::matchCapital_data()
