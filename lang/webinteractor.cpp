@@ -37,17 +37,7 @@ WebInteractor::WebInteractor(QWidget* parent)
     // stopped load reports its end synchronously.
     _nextLoad.setSingleShot(true);
     _nextLoad.setInterval(0);
-    connect(&_nextLoad, &QTimer::timeout, this, [this]() {
-        page.triggerAction(QWebPage::Stop); // nothing of the page's own may finish in between
-        _awaitingLoad = true;
-        _loadStarted = false;
-        _loadSucceeded = false;
-        _watchdog.start();
-        // setUrl() clears the shown document first: a new address that differs
-        // only in its fragment is then loaded anew, not taken as a jump within
-        // the old page, which would still show the old result.
-        frame->setUrl(_nextUrl);
-    });
+    connect(&_nextLoad, &QTimer::timeout, this, &WebInteractor::_startLoad);
     _watchdog.setSingleShot(true);
     _watchdog.setInterval(DefaultLoadTimeout);
     connect(&_watchdog, &QTimer::timeout, this, &WebInteractor::_onLoadTimeout);
@@ -207,6 +197,19 @@ void WebInteractor::_requestCurrent()
     ++_attempts;
     _nextUrl = _translationUrl(language, (*sources)[position]);
     _nextLoad.start();
+}
+
+void WebInteractor::_startLoad()
+{
+    page.triggerAction(QWebPage::Stop); // nothing of the page's own may finish in between
+    _awaitingLoad = true;
+    _loadStarted = false;
+    _loadSucceeded = false;
+    _watchdog.start();
+    // setUrl() clears the shown document first: a new address that differs
+    // only in its fragment is then loaded anew, not taken as a jump within the
+    // old page, which would still show the old result.
+    frame->setUrl(_nextUrl);
 }
 
 void WebInteractor::_accept(const QString& translation, bool fromPage)

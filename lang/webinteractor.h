@@ -69,6 +69,7 @@ public slots:
 private:
     QString _readResultBox();
     void _requestCurrent();
+    void _startLoad();
     void _accept(const QString& translation, bool fromPage);
     void _onLoadTimeout();
 
