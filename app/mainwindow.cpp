@@ -20,6 +20,7 @@
 #include <QLocale>
 #include <QMessageBox>
 #include <QSplashScreen>
+#include <QSqlDatabase>
 #include <QTabWidget>
 #include <QTimer>
 #include <QUrl>
@@ -77,6 +78,13 @@ MainWindow::MainWindow(QApplication* app, QWidget* parent)
 MainWindow::~MainWindow()
 {
     delete ui;
+    // The book's in-memory database goes with the window, so that a later
+    // window (in tests) opens its own connection without clashing with it.
+    const QString connection = document.db.connectionName();
+    document.db.close();
+    document.db = QSqlDatabase();
+    if (!connection.isEmpty())
+        QSqlDatabase::removeDatabase(connection);
 }
 
 void MainWindow::showMainWindow()
