@@ -57,6 +57,7 @@ void SetDial::accept()
     settings->setValue(SettingKey::Language, ui->comboBox->currentIndex());
     settings->setValue(SettingKey::Currency, ui->comboBox_2->currentText());
     settings->setValue(SettingKey::Style, ui->comboBox_3->currentIndex());
+    settings->sync();
     QDialog::accept();
 }
 

@@ -10,10 +10,17 @@ Settings* theSettings = nullptr;
 
 Settings::Settings(const Defaults& defaults)
 {
+    bool written = false;
     for (const auto& entry : defaults) {
-        if (!contains(entry.first))
+        if (!contains(entry.first)) {
             setValue(entry.first, entry.second);
+            written = true;
+        }
     }
+    // The object lives until the process ends and is never destroyed, so the
+    // store is written now rather than left to a later event.
+    if (written)
+        sync();
 }
 
 QVariant Settings::value(const QString& key, const QVariant& defaultValue) const

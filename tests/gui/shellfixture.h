@@ -63,8 +63,13 @@ public:
 // fourth tab.
 struct WindowFixture
 {
-    WindowFixture() : window(new MainWindow(qApp)), probe(new ProbeEditor(&window->document))
+    // prepare, when given, fills the scratch directory before the window starts.
+    explicit WindowFixture(std::function<void(const ScratchDir&)> prepare = nullptr)
     {
+        if (prepare)
+            prepare(scratch);
+        window = new MainWindow(qApp);
+        probe = new ProbeEditor(&window->document);
         window->addTab(probe, QStringLiteral("Probe"));
     }
     ~WindowFixture()
