@@ -18,12 +18,11 @@ public:
     // What a text field stores: the inner HTML of the body element.
     virtual QString bodyHtml();
 
-public slots:
-    void testLoad(QNetworkReply* reply);
-
-protected:
     bool canInsertFromMimeData(const QMimeData* source) const override;
     void insertFromMimeData(const QMimeData* source) override;
+
+public slots:
+    void testLoad(QNetworkReply* reply);
 
 private:
     QNetworkAccessManager _network;

@@ -3,6 +3,7 @@
 #include "data/document.h"
 #include "data/recipebook.h"
 #include "editing/editabledatalist.h"
+#include "lang/langmodel.h"
 #include "support/testsupport.h"
 
 #include <QApplication>
@@ -47,6 +48,7 @@ private slots:
     void searchHidingCurrentItemKeepsPanelPaired();
     void unreadableRowCannotBeSavedOver();
     void nameEditorOfOtherClassIsReported();
+    void textsAreTranslated();
 
 private:
     void build(const QString& table = Book::Recipes);
@@ -490,6 +492,27 @@ void TestDataList::nameEditorOfOtherClassIsReported()
     QVERIFY(messages.contains("Error: unexpected editor class \\\"QLabel\\\" for recipe name")
             || messages.contains("Error: unexpected editor class \"QLabel\" for recipe name"));
     QCOMPARE(_list->list->item(0)->text(), QString("Pizza"));
+}
+
+void TestDataList::textsAreTranslated()
+{
+    LangModel russian(1, QDir::currentPath() + "/languages/");
+    setAppLangModel(&russian);
+    build();
+    setAppLangModel(nullptr);
+    QVERIFY(toolButton("Сохранить"));
+    QVERIFY(toolButton("Отменить изменения"));
+    QVERIFY(toolButton("Сортировать"));
+    QCOMPARE(findButton("a")->toolTip(), QString("Добавить строку"));
+    QCOMPARE(findButton("d")->toolTip(), QString("Удалить строку"));
+    bool searchLabel = false;
+    for (QLabel* label : _window->findChildren<QLabel*>())
+        searchLabel = searchLabel || label->text() == "Поиск";
+    QVERIFY(searchLabel);
+    bool photoButton = false;
+    for (QPushButton* button : _window->findChildren<QPushButton*>())
+        photoButton = photoButton || button->text() == "Выбрать изображение";
+    QVERIFY(photoButton);
 }
 
 QTEST_MAIN(TestDataList)
