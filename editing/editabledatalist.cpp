@@ -112,16 +112,12 @@ void EditableDataList::synchronize()
     }
 }
 
-void EditableDataList::_addItem(QListWidgetItem* item, int id)
+void EditableDataList::_addListItemCopy(int id, QListWidgetItem* source)
 {
+    auto* item = new QListWidgetItem(source->text());
     item->setData(IdRole, id);
     item->setFlags(item->flags() | Qt::ItemIsEditable);
     list->addItem(item);
-}
-
-void EditableDataList::_addListItemCopy(int id, QListWidgetItem* source)
-{
-    _addItem(new QListWidgetItem(source->text()), id);
 }
 
 void EditableDataList::_addListItem(std::vector<QVariant>& row)
@@ -130,8 +126,12 @@ void EditableDataList::_addListItem(std::vector<QVariant>& row)
         CULINOR_DIAG("mainwindow", "Error: list row without id and name");
         return;
     }
+    // Ids are kept as int; a value that is no number stays as it is and is
+    // reported wherever the id is needed.
+    bool ok = false;
+    const int id = row[0].toInt(&ok);
     auto* item = new QListWidgetItem(row[1].toString());
-    item->setData(IdRole, row[0]);
+    item->setData(IdRole, ok ? QVariant(id) : row[0]);
     item->setFlags(item->flags() | Qt::ItemIsEditable);
     list->addItem(item);
 }
@@ -143,12 +143,12 @@ QString EditableDataList::_listFields()
 
 void EditableDataList::_modifyListItem(QListWidgetItem* item)
 {
-    const QString className = QString::fromLatin1(nameEditor ? nameEditor->metaObject()->className()
-                                                             : "null");
+    const QString className =
+        QString::fromLatin1(nameEditor ? nameEditor->metaObject()->className() : "null");
     if (className != QLatin1String("QLineEdit")) {
-        CULINOR_DIAG("mainwindow", QStringLiteral("Error: unexpected editor class ") + QLatin1Char('"')
-                                       + className + QLatin1Char('"')
-                                       + QStringLiteral(" for recipe name"));
+        CULINOR_DIAG("mainwindow", QStringLiteral("Error: unexpected editor class ") +
+                                       QLatin1Char('"') + className + QLatin1Char('"') +
+                                       QStringLiteral(" for recipe name"));
         return;
     }
     const QSignalBlocker blocker(list);

@@ -83,6 +83,5 @@ private:
     QWidget* _createEditorPanel(std::initializer_list<QString> excluded);
     QLayout* _createPhotoEditor(ushort field, QWidget*& editor);
     void _onCurrentItemChanged(QListWidgetItem* current);
-    void _addItem(QListWidgetItem* item, int id);
     void _deleteCurrentItem();
 };

@@ -63,8 +63,8 @@ QWidget* EditableDataList::_createEditorPanel(std::initializer_list<QString> exc
     for (const TableConnection& connection : connections) {
         if (std::find(excluded.begin(), excluded.end(), connection.table) != excluded.end())
             continue;
-        EditableSubTable* sub = _createSubTable(connection.caption, connection.table,
-                                                connection.field, formLayout);
+        EditableSubTable* sub =
+            _createSubTable(connection.caption, connection.table, connection.field, formLayout);
         if (sub->valid)
             form.subTables.push_back(sub);
         else
@@ -73,9 +73,10 @@ QWidget* EditableDataList::_createEditorPanel(std::initializer_list<QString> exc
 
     saveBar = new QHBoxLayout;
     saveBar->addStretch();
-    saveBar->addWidget(new QLabel(QStringLiteral("<i>")
-                                  + translate(QStringLiteral("You can drag and drop text and images to fields"))
-                                  + QStringLiteral("</i>")));
+    saveBar->addWidget(
+        new QLabel(QStringLiteral("<i>") +
+                   translate(QStringLiteral("You can drag and drop text and images to fields")) +
+                   QStringLiteral("</i>")));
     auto* saveButton = new QPushButton(translate(QStringLiteral("Save")));
     connect(saveButton, &QPushButton::clicked, this, &EditableDataList::onAcceptClicked);
     saveBar->addWidget(saveButton);
@@ -86,7 +87,8 @@ QWidget* EditableDataList::_createEditorPanel(std::initializer_list<QString> exc
     editorLayout = new QVBoxLayout;
     editorLayout->addLayout(saveBar);
     editorLayout->addLayout(formLayout);
-    editorLayout->addItem(new QSpacerItem(0, 10000, QSizePolicy::Expanding, QSizePolicy::Expanding));
+    editorLayout->addItem(
+        new QSpacerItem(0, 10000, QSizePolicy::Expanding, QSizePolicy::Expanding));
     auto* panel = new QWidget;
     panel->setLayout(editorLayout);
     panel->setProperty("class", QStringLiteral("editContainer"));
@@ -144,7 +146,8 @@ QWidget* EditableDataList::_createEditWidget(ushort type)
         return text;
     }
     case MD_SEL:
-        CULINOR_DIAG("mainwindow", "MD_SEL editor is required but not ready. You must complete the code");
+        CULINOR_DIAG("mainwindow",
+                     "MD_SEL editor is required but not ready. You must complete the code");
         return new QLabel(QStringLiteral("MD_SEL type control pending"));
     case MD_RATING: {
         auto* rating = new QSpinBox;
@@ -187,7 +190,8 @@ void EditableDataList::_setWidgetVar(QWidget* widget, uchar type, QVariant& valu
         break;
     }
     if (!ok)
-        CULINOR_DIAG("mainwindow", QStringLiteral("Conversion error of variant ") + value.toString());
+        CULINOR_DIAG("mainwindow",
+                     QStringLiteral("Conversion error of variant ") + value.toString());
 }
 
 QVariant EditableDataList::_getWidgetVar(QWidget* widget, uchar type)
@@ -253,7 +257,7 @@ void EditableDataList::_saveEditForm(EditForm& form, int id)
         updates.push_back({_getWidgetVar(entry.widget, entry.type), entry.field});
     document->updateTable(form.table, id, updates);
     for (EditableSubTable* sub : form.subTables) {
-        std::vector<std::vector<QVariant> > data;
+        std::vector<std::vector<QVariant>> data;
         sub->getTableData(data);
         document->replaceTableSection(sub->table, data, sub->linkFieldName, id);
     }

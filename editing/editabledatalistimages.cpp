@@ -38,8 +38,8 @@ void EditableDataList::onSetImageRequested()
         return;
     }
     QFileDialog dialog;
-    dialog.setNameFilter(translate(QStringLiteral("Image files"))
-                         + QStringLiteral(" (*.bmp *.jpg *.jpeg *.png)"));
+    dialog.setNameFilter(translate(QStringLiteral("Image files")) +
+                         QStringLiteral(" (*.bmp *.jpg *.jpeg *.png)"));
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setWindowTitle(translate(QStringLiteral("Select image")));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
@@ -49,8 +49,9 @@ void EditableDataList::onSetImageRequested()
     const QPixmap picture(dialog.selectedFiles().first());
     if (picture.isNull()) {
         CULINOR_DIAG("mainwindow", "Cannot load image: incorrect format");
-        label->showInfo(QStringLiteral("<i>") + translate(QStringLiteral("Cannot load image: incorrect format"))
-                        + QStringLiteral("</i>"));
+        label->showInfo(QStringLiteral("<i>") +
+                        translate(QStringLiteral("Cannot load image: incorrect format")) +
+                        QStringLiteral("</i>"));
         return;
     }
     label->setImage(picture, false);
@@ -75,6 +76,7 @@ void EditableDataList::getImageFromWebCam()
     }
     // Capturing needs the camera dialog; until it exists the photo stays as it is.
     CULINOR_DIAG("mainwindow", "No camera dialog available");
-    label->showInfo(QStringLiteral("<i>") + translate(QStringLiteral("Camera capture is not available"))
-                    + QStringLiteral("</i>"));
+    label->showInfo(QStringLiteral("<i>") +
+                    translate(QStringLiteral("Camera capture is not available")) +
+                    QStringLiteral("</i>"));
 }

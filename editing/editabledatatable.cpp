@@ -60,9 +60,9 @@ void EditableDataTable::onRowEditAction(QTableWidgetItem* item)
     emit documentChanged();
     const int column = item->column();
     const QVariant value = item->data(Qt::DisplayRole);
-    const bool selection = column >= 0 && static_cast<size_t>(column) < fields.size()
-                           && fields[column].type == MD_SEL
-                           && selectionTables.count(static_cast<unsigned int>(column));
+    const bool selection = column >= 0 && static_cast<size_t>(column) < fields.size() &&
+                           fields[column].type == MD_SEL &&
+                           selectionTables.count(static_cast<unsigned int>(column));
     if (!selection) {
         document->updateItem(table, id, column, value);
         return;

@@ -38,8 +38,8 @@ void EditableSubTable::onEditButtonClicked()
     if (action == QLatin1String("a")) {
         std::vector<QTableWidgetItem*> items;
         for (const TF& field : fields)
-            items.push_back(new QTableWidgetItem(field.type == MD_SEL ? NO_SELECTION
-                                                                      : field.defaultValue.toString()));
+            items.push_back(new QTableWidgetItem(
+                field.type == MD_SEL ? NO_SELECTION : field.defaultValue.toString()));
         _appendRow(items);
     } else if (action == QLatin1String("c")) {
         if (!inRange)
@@ -70,7 +70,7 @@ void EditableSubTable::_appendRow(const std::vector<QTableWidgetItem*>& items)
     grid->setSortingEnabled(sorting);
 }
 
-void EditableSubTable::getTableData(std::vector<std::vector<QVariant> >& data)
+void EditableSubTable::getTableData(std::vector<std::vector<QVariant>>& data)
 {
     const int rows = grid->rowCount();
     const int columns = grid->columnCount();

@@ -16,7 +16,7 @@ class EditableSubTable : public EditableTable
 public:
     EditableSubTable(Document* document, QString table, uint linkField);
 
-    void getTableData(std::vector<std::vector<QVariant> >& data);
+    void getTableData(std::vector<std::vector<QVariant>>& data);
     // Replaces the grid's rows by the detail rows of master row id.
     void fill(int masterId);
 

@@ -23,9 +23,10 @@ int EditableTable::addRow(std::vector<QVariant>& row, int id)
 {
     const int r = grid->rowCount();
     if (static_cast<size_t>(grid->columnCount()) != row.size()) {
-        CULINOR_DIAG("mainwindow", QStringLiteral("Vector size and column count don't match: vector size ")
-                                       + QString::number(row.size()) + QStringLiteral(" table columns ")
-                                       + QString::number(grid->columnCount()));
+        CULINOR_DIAG("mainwindow",
+                     QStringLiteral("Vector size and column count don't match: vector size ") +
+                         QString::number(row.size()) + QStringLiteral(" table columns ") +
+                         QString::number(grid->columnCount()));
         return -1;
     }
     // Sorting would move the row while its cells are being filled.
@@ -105,9 +106,9 @@ void EditableTable::onRowEditAction(QTableWidgetItem* item)
     QTableWidget* owner = item ? item->tableWidget() : nullptr;
     const int row = owner ? item->row() : -1;
     const int column = owner ? item->column() : -1;
-    CULINOR_DIAG("mainwindow", QStringLiteral("Base class function called with arg") + QLatin1Char('(')
-                                   + QString::number(row) + QLatin1Char(',') + QString::number(column)
-                                   + QLatin1Char(')'));
+    CULINOR_DIAG("mainwindow", QStringLiteral("Base class function called with arg") +
+                                   QLatin1Char('(') + QString::number(row) + QLatin1Char(',') +
+                                   QString::number(column) + QLatin1Char(')'));
 }
 
 void EditableTable::_setUpColumns(int linkField)

@@ -48,8 +48,8 @@ QString pictureToHtml(const QImage& picture)
     QByteArray bytes;
     QString format;
     encodePicture(picture, bytes, &format);
-    return QStringLiteral("<img src=\"data:image/") + format + QStringLiteral(";base64,")
-           + QString::fromLatin1(bytes.toBase64()) + QStringLiteral("\"/>");
+    return QStringLiteral("<img src=\"data:image/") + format + QStringLiteral(";base64,") +
+           QString::fromLatin1(bytes.toBase64()) + QStringLiteral("\"/>");
 }
 
 QString defaultPhotoPath()
@@ -158,7 +158,7 @@ ImageSourceKind classifyImageSource(const QString& source, QByteArray& bytes, QS
     if (b < formatStart || b - formatStart > 4)
         return ImageSourceKind::Ignored;
     format = source.mid(formatStart, b - formatStart);
-    bytes = QByteArray::fromBase64(source.mid(source.indexOf(base64Mark) + base64Mark.size())
-                                       .toLatin1());
+    bytes = QByteArray::fromBase64(
+        source.mid(source.indexOf(base64Mark) + base64Mark.size()).toLatin1());
     return ImageSourceKind::Data;
 }

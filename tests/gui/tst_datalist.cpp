@@ -174,8 +174,8 @@ QString TestDataList::storedName(int id)
 
 int TestDataList::countRows(const QString& table, const QString& where)
 {
-    QSqlQuery query(QStringLiteral("SELECT COUNT(*) FROM ") + table
-                    + (where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + where));
+    QSqlQuery query(QStringLiteral("SELECT COUNT(*) FROM ") + table +
+                    (where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + where));
     return query.next() ? query.value(0).toInt() : -1;
 }
 
@@ -212,9 +212,8 @@ void TestDataList::searchMatchesPrefixIgnoringCase_data()
     QTest::newRow("to") << "to" << QStringList{"Tomato soup", "tofu"};
     QTest::newRow("capital P") << "P" << QStringList{"Pizza", "Potato"};
     QTest::newRow("inside a name") << "ato" << QStringList{};
-    QTest::newRow("nothing typed") << ""
-                                   << QStringList{"Pizza", "Hamburger", "Shawarma", "Tomato soup",
-                                                  "tofu", "Potato"};
+    QTest::newRow("nothing typed")
+        << "" << QStringList{"Pizza", "Hamburger", "Shawarma", "Tomato soup", "tofu", "Potato"};
 }
 
 void TestDataList::searchMatchesPrefixIgnoringCase()
@@ -489,8 +488,8 @@ void TestDataList::nameEditorOfOtherClassIsReported()
     MessageCapture messages;
     _list->_modifyListItem(_list->list->item(0));
     _list->nameEditor = previous;
-    QVERIFY(messages.contains("Error: unexpected editor class \\\"QLabel\\\" for recipe name")
-            || messages.contains("Error: unexpected editor class \"QLabel\" for recipe name"));
+    QVERIFY(messages.contains("Error: unexpected editor class \\\"QLabel\\\" for recipe name") ||
+            messages.contains("Error: unexpected editor class \"QLabel\" for recipe name"));
     QCOMPARE(_list->list->item(0)->text(), QString("Pizza"));
 }
 

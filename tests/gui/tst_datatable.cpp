@@ -93,7 +93,8 @@ QWidget* TestDataTable::openEditor(int row, int column)
     const QRect cell = grid->visualItemRect(item);
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
     QTest::mouseDClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
-    for (QWidget* child : grid->viewport()->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+    for (QWidget* child :
+         grid->viewport()->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
         if (child->isVisible())
             return child;
     return nullptr;
@@ -144,7 +145,8 @@ void TestDataTable::synchronizeShowsNamesOfSelections()
     QCOMPARE(_editor->grid->item(salt, Book::IngredientCost)->text(), QString("0.3"));
     for (int c = 0; c < 4; ++c)
         QCOMPARE(_editor->grid->item(salt, c)->data(Qt::UserRole + 1).toInt(), saltId);
-    QCOMPARE(_editor->grid->item(rowOf("Chicken fillet"), Book::IngredientUnit)->text(), QString("g"));
+    QCOMPARE(_editor->grid->item(rowOf("Chicken fillet"), Book::IngredientUnit)->text(),
+             QString("g"));
     QCOMPARE(_editor->grid->item(rowOf("Garlic"), Book::IngredientUnit)->text(), QString("clove"));
 }
 
@@ -242,8 +244,8 @@ void TestDataTable::selectionCellOfNewNameCreatesRow()
     QTest::keyClicks(combo->lineEdit(), "bucket");
     commit(combo);
     QCOMPARE(countRows(Book::Units), units + 1);
-    QVERIFY(_document->getRowByID(Book::Ingredients, _document->getIDByName(Book::Ingredients, "Pita"),
-                                  after));
+    QVERIFY(_document->getRowByID(Book::Ingredients,
+                                  _document->getIDByName(Book::Ingredients, "Pita"), after));
     QCOMPARE(after[Book::IngredientUnit].toInt(), bucket);
 }
 

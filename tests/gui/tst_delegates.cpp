@@ -105,7 +105,8 @@ QWidget* TestDelegates::openEditor(QTableWidget* grid, int row, int column)
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
     QTest::mouseDClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
     // An open cell editor is a child of the grid's viewport.
-    for (QWidget* child : grid->viewport()->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+    for (QWidget* child :
+         grid->viewport()->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
         if (child->isVisible())
             return child;
     return nullptr;
@@ -134,9 +135,10 @@ void TestDelegates::columnsOfTable_data()
     QTest::addColumn<QStringList>("delegates");
     QTest::addColumn<QString>("selected");
 
-    QTest::newRow("ingredients")
-        << Book::Ingredients << QStringList{"Name", "Measure", "Unit cost", "Quantity"}
-        << QStringList{"", "SelDelegate", "FloatDelegate", "FloatDelegate"} << "Units";
+    QTest::newRow("ingredients") << Book::Ingredients
+                                 << QStringList{"Name", "Measure", "Unit cost", "Quantity"}
+                                 << QStringList{"", "SelDelegate", "FloatDelegate", "FloatDelegate"}
+                                 << "Units";
     QTest::newRow("cooking plans")
         << Book::CookingPlans
         << QStringList{"Name", "Notes", "Number of dishes", "Number of persons"}
@@ -186,7 +188,8 @@ void TestDelegates::subTableHidesLinkColumn()
     QVERIFY(grid->isColumnHidden(Book::LineRecipe));
     QCOMPARE(grid->horizontalHeaderItem(Book::LineRecipe)->text(), QString("Recipe"));
     QVERIFY(!grid->itemDelegateForColumn(Book::LineRecipe));
-    auto* ingredient = qobject_cast<SelDelegate*>(grid->itemDelegateForColumn(Book::LineIngredient));
+    auto* ingredient =
+        qobject_cast<SelDelegate*>(grid->itemDelegateForColumn(Book::LineIngredient));
     auto* unit = qobject_cast<SelDelegate*>(grid->itemDelegateForColumn(Book::LineUnit));
     QVERIFY(ingredient && unit);
     QCOMPARE(ingredient->table, Book::Ingredients);
@@ -202,7 +205,8 @@ void TestDelegates::moneyAndImageColumnsHaveNoDelegate()
     QVERIFY(!editor.grid->itemDelegateForColumn(Book::RecipePhoto));
     QVERIFY(!editor.grid->itemDelegateForColumn(Book::RecipeExpenses));
     QVERIFY(!editor.grid->itemDelegateForColumn(Book::RecipeDescription));
-    auto* rating = qobject_cast<RangeIntDelegate*>(editor.grid->itemDelegateForColumn(Book::RecipeRating));
+    auto* rating =
+        qobject_cast<RangeIntDelegate*>(editor.grid->itemDelegateForColumn(Book::RecipeRating));
     QVERIFY(rating);
     QCOMPARE(rating->minimum, 0);
     QCOMPARE(rating->maximum, 10);
@@ -234,7 +238,8 @@ void TestDelegates::addRowChecksSize()
     std::vector<QVariant> row{"Salt", "g", 1.5};
     QCOMPARE(editor.addRow(row, 3), -1);
     QCOMPARE(editor.grid->rowCount(), 0);
-    QVERIFY(messages.contains("Vector size and column count don't match: vector size 3 table columns 4"));
+    QVERIFY(messages.contains(
+        "Vector size and column count don't match: vector size 3 table columns 4"));
 }
 
 void TestDelegates::addRowStoresId_data()
@@ -323,10 +328,14 @@ void TestDelegates::floatCellText_data()
 {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("stored");
-    QTest::newRow("two and a half") << "2.5" << "2.5";
-    QTest::newRow("ten with decimals") << "10.00" << "10";
-    QTest::newRow("smallest step") << "0.01" << "0.01";
-    QTest::newRow("too large") << "123" << "12";
+    QTest::newRow("two and a half") << "2.5"
+                                    << "2.5";
+    QTest::newRow("ten with decimals") << "10.00"
+                                       << "10";
+    QTest::newRow("smallest step") << "0.01"
+                                   << "0.01";
+    QTest::newRow("too large") << "123"
+                               << "12";
 }
 
 void TestDelegates::floatCellText()
@@ -370,7 +379,8 @@ void TestDelegates::selectionComboListsNamesAndSelectsCell()
     const int r = rowOf(editor.grid, Book::IngredientName, "Chicken fillet");
     QVERIFY(r >= 0);
     QCOMPARE(editor.grid->item(r, Book::IngredientUnit)->text(), QString("g"));
-    auto* delegate = qobject_cast<SelDelegate*>(editor.grid->itemDelegateForColumn(Book::IngredientUnit));
+    auto* delegate =
+        qobject_cast<SelDelegate*>(editor.grid->itemDelegateForColumn(Book::IngredientUnit));
     QSignalSpy spy(delegate, &SelDelegate::populateCombo);
     auto* combo = qobject_cast<QComboBox*>(openEditor(editor.grid, r, Book::IngredientUnit));
     QVERIFY(combo);

@@ -121,7 +121,8 @@ QWidget* TestEditForm::openCellEditor(QTableWidget* grid, int row, int column)
     const QRect cell = grid->visualItemRect(item);
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
     QTest::mouseDClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
-    for (QWidget* child : grid->viewport()->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+    for (QWidget* child :
+         grid->viewport()->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
         if (child->isVisible())
             return child;
     return nullptr;
@@ -139,8 +140,8 @@ void TestEditForm::commit(QWidget* cellEditor)
 
 int TestEditForm::countRows(const QString& table, const QString& where)
 {
-    QSqlQuery query(QStringLiteral("SELECT COUNT(*) FROM ") + table
-                    + (where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + where));
+    QSqlQuery query(QStringLiteral("SELECT COUNT(*) FROM ") + table +
+                    (where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + where));
     return query.next() ? query.value(0).toInt() : -1;
 }
 
@@ -187,10 +188,11 @@ void TestEditForm::recipePanelWidgets()
     auto* fieldsForm = qobject_cast<QFormLayout*>(formLayout);
     QVERIFY(fieldsForm);
     QCOMPARE(fieldsForm->rowCount(), Book::RecipeFieldCount + 2);
-    const QStringList captions{"Title", "Photo", "Description", "Rating", "Complexity",
-                               "Expenses", "Ingredients", "Tags"};
+    const QStringList captions{"Title",      "Photo",    "Description", "Rating",
+                               "Complexity", "Expenses", "Ingredients", "Tags"};
     for (int row = 0; row < captions.size(); ++row) {
-        auto* label = qobject_cast<QLabel*>(fieldsForm->itemAt(row, QFormLayout::LabelRole)->widget());
+        auto* label =
+            qobject_cast<QLabel*>(fieldsForm->itemAt(row, QFormLayout::LabelRole)->widget());
         QVERIFY(label);
         QCOMPARE(label->text(), captions[row]);
     }
@@ -229,7 +231,8 @@ void TestEditForm::panelShowsStoredValues()
     QTest::mouseClick(_list->list->viewport(), Qt::LeftButton, Qt::NoModifier,
                       _list->list->visualItemRect(shawarma).center());
     QCOMPARE(static_cast<QLineEdit*>(editor(Book::RecipeName))->text(), QString("Shawarma"));
-    QVERIFY(static_cast<DropTextEdit*>(editor(Book::RecipeDescription))->toPlainText()
+    QVERIFY(static_cast<DropTextEdit*>(editor(Book::RecipeDescription))
+                ->toPlainText()
                 .contains("Tasty oriental food!"));
     QCOMPARE(static_cast<QSpinBox*>(editor(Book::RecipeComplexity))->value(), 3);
     QCOMPARE(static_cast<QDoubleSpinBox*>(editor(Book::RecipeExpenses))->value(), 2.5);
@@ -267,7 +270,8 @@ void TestEditForm::widgetsOfUnknownMetatype()
     auto* label = qobject_cast<QLabel*>(selection.get());
     QVERIFY(label);
     QCOMPARE(label->text(), QString("MD_SEL type control pending"));
-    QVERIFY(messages.contains("MD_SEL editor is required but not ready. You must complete the code"));
+    QVERIFY(
+        messages.contains("MD_SEL editor is required but not ready. You must complete the code"));
     QVariant name("kg");
     _list->_setWidgetVar(label, MD_SEL, name);
     QCOMPARE(_list->_getWidgetVar(label, MD_SEL).toString(), QString("kg"));
@@ -307,7 +311,8 @@ void TestEditForm::saveWritesFieldsAndReplacesLines()
         if (lines->grid->item(r, Book::LineIngredient)->text() == "-----")
             added = r;
     QVERIFY(added >= 0);
-    auto* combo = qobject_cast<QComboBox*>(openCellEditor(lines->grid, added, Book::LineIngredient));
+    auto* combo =
+        qobject_cast<QComboBox*>(openCellEditor(lines->grid, added, Book::LineIngredient));
     QVERIFY(combo);
     combo->lineEdit()->selectAll();
     QTest::keyClicks(combo->lineEdit(), "Basil");
@@ -326,9 +331,9 @@ void TestEditForm::saveWritesFieldsAndReplacesLines()
     QCOMPARE(countRows(Book::RecipeIngredients, "id_rec=" + QString::number(pizza)), 4);
     const int basil = _document->getIDByName(Book::Ingredients, "Basil");
     QVERIFY(basil != -1);
-    QCOMPARE(countRows(Book::RecipeIngredients,
-                       "id_rec=" + QString::number(pizza) + " AND id_ing=" + QString::number(basil)
-                           + " AND id_unit=-1"),
+    QCOMPARE(countRows(Book::RecipeIngredients, "id_rec=" + QString::number(pizza) +
+                                                    " AND id_ing=" + QString::number(basil) +
+                                                    " AND id_unit=-1"),
              1);
     QCOMPARE(countRows(Book::Ingredients), ingredients + 1);
     QCOMPARE(_list->list->item(0)->text(), QString("Pizza Napoli"));
@@ -365,8 +370,8 @@ void TestEditForm::saveCreatesNewTagsAndIngredients()
     const int vegetarian = _document->getIDByName(Book::Tags, "Vegetarian");
     QVERIFY(vegetarian != -1);
     QCOMPARE(countRows(Book::RecipeTags, "id_rec=" + QString::number(pizza)), 1);
-    QCOMPARE(countRows(Book::RecipeTags, "id_rec=" + QString::number(pizza)
-                                             + " AND id_tag=" + QString::number(vegetarian)),
+    QCOMPARE(countRows(Book::RecipeTags, "id_rec=" + QString::number(pizza) +
+                                             " AND id_tag=" + QString::number(vegetarian)),
              1);
 }
 
@@ -388,9 +393,9 @@ void TestEditForm::detailRowsOfPlanAreSaved()
     clickSave();
     const int pizzaId = _document->getIDByName(Book::Recipes, "Pizza");
     QCOMPARE(countRows(Book::CookingPlanRecipes, "id_cp=" + QString::number(wedding)), 2);
-    QCOMPARE(countRows(Book::CookingPlanRecipes,
-                       "id_cp=" + QString::number(wedding) + " AND id_rec=" + QString::number(pizzaId)
-                           + " AND portion_number=12"),
+    QCOMPARE(countRows(Book::CookingPlanRecipes, "id_cp=" + QString::number(wedding) +
+                                                     " AND id_rec=" + QString::number(pizzaId) +
+                                                     " AND portion_number=12"),
              1);
 }
 

@@ -65,8 +65,9 @@ private:
         if (found == bodies.end()) {
             reply = "HTTP/1.0 404 Not Found\r\nContent-Length: 0\r\n\r\n";
         } else {
-            reply = "HTTP/1.0 200 OK\r\nContent-Type: application/octet-stream\r\nContent-Length: "
-                    + QByteArray::number(found->second.size()) + "\r\n\r\n" + found->second;
+            reply =
+                "HTTP/1.0 200 OK\r\nContent-Type: application/octet-stream\r\nContent-Length: " +
+                QByteArray::number(found->second.size()) + "\r\n\r\n" + found->second;
         }
         socket->write(reply);
         socket->disconnectFromHost();
@@ -415,8 +416,8 @@ void TestImages::sourceScanner_data()
     QTest::addColumn<QStringList>("sources");
     QTest::newRow("plain") << "<p><img src=\"a.png\"></p>" << QStringList{"a.png"};
     QTest::newRow("blank after bracket") << "< img src=\"a\">" << QStringList{"a"};
-    QTest::newRow("other attributes first") << "<img alt=\"x\" width=\"3\" src=\"b\"/>"
-                                            << QStringList{"b"};
+    QTest::newRow("other attributes first")
+        << "<img alt=\"x\" width=\"3\" src=\"b\"/>" << QStringList{"b"};
     QTest::newRow("two elements") << "<img src=\"a\"> and <img src=\"b\">" << QStringList{"a", "b"};
     QTest::newRow("blank before equals") << "<img src =\"c\">" << QStringList{"c"};
     QTest::newRow("blank after equals") << "<img src= \"c\">" << QStringList{};
@@ -441,8 +442,10 @@ void TestImages::sourceKinds_data()
     QTest::addColumn<int>("kind");
     QTest::addColumn<QString>("format");
     const QString png = QString::fromLatin1(encoded(picture(4, 4, true), "PNG").toBase64());
-    QTest::newRow("png data") << "data:image/png;base64," + png << int(ImageSourceKind::Data) << "png";
-    QTest::newRow("jpeg data") << "data:image/jpeg;base64,AAAA" << int(ImageSourceKind::Data) << "jpeg";
+    QTest::newRow("png data") << "data:image/png;base64," + png << int(ImageSourceKind::Data)
+                              << "png";
+    QTest::newRow("jpeg data") << "data:image/jpeg;base64,AAAA" << int(ImageSourceKind::Data)
+                               << "jpeg";
     QTest::newRow("address") << "http://example.org/pic.jpg" << int(ImageSourceKind::Address) << "";
     QTest::newRow("long format") << "data:image/svg+xml;base64,PHN2Zz4="
                                  << int(ImageSourceKind::Ignored) << "";
@@ -662,7 +665,8 @@ void TestImages::textEmbedsRawPictures()
     reloaded.setHtml(body);
     QCOMPARE(reloaded.bodyHtml().count("data:image/"), 2);
     const QString source = imageSources(body).value(0);
-    const QVariant shown = reloaded.document()->resource(QTextDocument::ImageResource, QUrl(source));
+    const QVariant shown =
+        reloaded.document()->resource(QTextDocument::ImageResource, QUrl(source));
     QCOMPARE(qvariant_cast<QImage>(shown).size(), QSize(200, 50));
     QVERIFY(!body.contains("src=\"image\""));
 }
@@ -676,8 +680,8 @@ void TestImages::textDownloadsImageUrlsOnly()
     DropTextEdit edit;
     edit.setPlainText("Dish");
     QMimeData data;
-    data.setUrls({QUrl(server.url("/a.PNG")), QUrl(server.url("/b.Png")), QUrl(server.url("/c.gif")),
-                  QUrl("http://127.0.0.1:1/noextension")});
+    data.setUrls({QUrl(server.url("/a.PNG")), QUrl(server.url("/b.Png")),
+                  QUrl(server.url("/c.gif")), QUrl("http://127.0.0.1:1/noextension")});
     edit.insertFromMimeData(&data);
     QTRY_COMPARE(edit.bodyHtml().count("data:image/"), 1);
     QTest::qWait(200);
@@ -703,7 +707,8 @@ void TestImages::textDownloadScaledAndAppended()
 void TestImages::rawPictureSurvivesSaveAndReload()
 {
     buildList();
-    auto* description = qobject_cast<DropTextEdit*>(_list->form.widgets[Book::RecipeDescription].widget);
+    auto* description =
+        qobject_cast<DropTextEdit*>(_list->form.widgets[Book::RecipeDescription].widget);
     QVERIFY(description);
     description->moveCursor(QTextCursor::End);
     auto* data = new QMimeData;
@@ -725,7 +730,8 @@ void TestImages::rawPictureSurvivesSaveAndReload()
     QVERIFY(_document->setDataStructure());
     QVERIFY(_document->OpenDocument(file));
     std::vector<QVariant> row;
-    QVERIFY(_document->getRowByID(Book::Recipes, _document->getIDByName(Book::Recipes, "Pizza"), row));
+    QVERIFY(
+        _document->getRowByID(Book::Recipes, _document->getIDByName(Book::Recipes, "Pizza"), row));
     const QString stored = row[Book::RecipeDescription].toString();
     QVERIFY(stored.contains("Famous Italian food"));
     QCOMPARE(decodeFirstDataImage(stored).size(), QSize(100, 80));
@@ -772,7 +778,8 @@ void TestImages::setImageFromFile()
     QVERIFY(!photo()->empty);
     QTest::mouseClick(button("Save"), Qt::LeftButton);
     std::vector<QVariant> row;
-    QVERIFY(_document->getRowByID(Book::Recipes, _document->getIDByName(Book::Recipes, "Pizza"), row));
+    QVERIFY(
+        _document->getRowByID(Book::Recipes, _document->getIDByName(Book::Recipes, "Pizza"), row));
     const QByteArray stored = row[Book::RecipePhoto].toByteArray();
     QVERIFY(stored.startsWith("\x89PNG"));
     QCOMPARE(QImage::fromData(stored).size(), QSize(200, 150));
@@ -813,7 +820,8 @@ void TestImages::clearImageStoresZero()
 {
     buildList();
     const int pizza = _document->getIDByName(Book::Recipes, "Pizza");
-    _document->updateItem(Book::Recipes, pizza, Book::RecipePhoto, encoded(picture(80, 60, false), "JPG"));
+    _document->updateItem(Book::Recipes, pizza, Book::RecipePhoto,
+                          encoded(picture(80, 60, false), "JPG"));
     QTest::mouseClick(button("Revert"), Qt::LeftButton);
     QVERIFY(!photo()->empty);
     QCOMPARE(photo()->pixmap(Qt::ReturnByValue).size(), QSize(80, 60));
@@ -832,7 +840,8 @@ void TestImages::webCameraButtonChangesNothing()
 {
     buildList();
     const int pizza = _document->getIDByName(Book::Recipes, "Pizza");
-    _document->updateItem(Book::Recipes, pizza, Book::RecipePhoto, encoded(picture(80, 60, false), "JPG"));
+    _document->updateItem(Book::Recipes, pizza, Book::RecipePhoto,
+                          encoded(picture(80, 60, false), "JPG"));
     QTest::mouseClick(button("Revert"), Qt::LeftButton);
     MessageCapture messages;
     QTest::mouseClick(button("Get image from web camera"), Qt::LeftButton);
@@ -847,10 +856,14 @@ void TestImages::imageLabelLookupFailures_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("message");
-    QTest::newRow("not a number") << "photo" << "Cannot extract index";
-    QTest::newRow("too large") << "6" << "Index out of range";
-    QTest::newRow("negative") << "-1" << "Index out of range";
-    QTest::newRow("not a picture field") << "0" << "Incorrect data type";
+    QTest::newRow("not a number") << "photo"
+                                  << "Cannot extract index";
+    QTest::newRow("too large") << "6"
+                               << "Index out of range";
+    QTest::newRow("negative") << "-1"
+                              << "Index out of range";
+    QTest::newRow("not a picture field") << "0"
+                                         << "Incorrect data type";
 }
 
 void TestImages::imageLabelLookupFailures()

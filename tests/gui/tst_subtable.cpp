@@ -162,7 +162,7 @@ void TestSubTable::deleteRemovesCurrentRowOnly()
 
 void TestSubTable::tableDataHoldsEveryColumn()
 {
-    std::vector<std::vector<QVariant> > data;
+    std::vector<std::vector<QVariant>> data;
     _sub->getTableData(data);
     QCOMPARE(data.size(), size_t(3));
     QStringList ingredients;
