@@ -32,6 +32,8 @@ void EditableDataTable::synchronize()
     QueryResult result;
     document->getRows(table, QString(), &result);
     const bool blocked = grid->blockSignals(true);
+    // Sorted once at the end rather than after every row.
+    grid->setSortingEnabled(false);
     std::vector<QVariant> row;
     while (readNextRow(result.query, row, 0)) {
         bool ok = false;
@@ -44,6 +46,7 @@ void EditableDataTable::synchronize()
         document->resolveRow(table, row);
         addRow(row, id);
     }
+    grid->setSortingEnabled(true);
     grid->blockSignals(blocked);
 }
 

@@ -91,7 +91,9 @@ void EditableSubTable::fill(int masterId)
     document->getRows(table, linkFieldName + QLatin1Char('=') + QString::number(masterId), &result);
     std::vector<QVariant> row;
     const bool blocked = grid->blockSignals(true);
+    grid->setSortingEnabled(false);
     while (document->nextResolvedRow(&result, row))
         addRow(row, -1);
+    grid->setSortingEnabled(true);
     grid->blockSignals(blocked);
 }
