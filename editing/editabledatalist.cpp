@@ -1,0 +1,327 @@
+// The list side of a data list: items, search, sort, row actions, Save and Revert.
+#include "editing/editabledatalist.h"
+
+#include "data/diagnostics.h"
+#include "editing/askyesno.h"
+#include "editing/verticalscrollarea.h"
+#include "lang/langmodel.h"
+
+#include <QDir>
+#include <QHBoxLayout>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSplitter>
+#include <QVBoxLayout>
+
+namespace {
+
+const int IdRole = Qt::UserRole + 1;
+
+} // namespace
+
+EditableDataList::EditableDataList(Document* document, QString table,
+                                   std::initializer_list<QString> excluded)
+    : EditableData(document, table)
+{
+    form.table = table;
+    _createBasicInterface(excluded);
+    splitter->addWidget(scrollArea);
+    splitter->setSizes({200, 200000});
+    auto* box = new QVBoxLayout;
+    box->addWidget(splitter);
+    layout = box;
+}
+
+void EditableDataList::_createBasicInterface(std::initializer_list<QString> excluded)
+{
+    QWidget* listSide = _createListSide();
+    splitter = new QSplitter(Qt::Horizontal);
+    splitter->addWidget(listSide);
+    _createEditorPanel(excluded);
+}
+
+QWidget* EditableDataList::_createListSide()
+{
+    std::vector<QPushButton*> buttons;
+    buttonBar = _createEditButtons(buttons);
+    _connectEditButtons(buttons);
+
+    auto* sortButton = new QPushButton;
+    sortButton->setIcon(QIcon(QDir::currentPath() + QStringLiteral("/media/sort.png")));
+    sortButton->setToolTip(translate(QStringLiteral("Sort")));
+    sortButton->setWhatsThis(translate(QStringLiteral("Sort")));
+    sortAscending = false;
+    connect(sortButton, &QPushButton::clicked, this, &EditableDataList::sortItems);
+    buttonBar->addWidget(sortButton);
+
+    list = new QListWidget;
+    list->setMinimumWidth(100);
+    list->resize(200, list->height());
+    connect(list, &QListWidget::itemClicked, this, &EditableDataList::onListItemActivated);
+    connect(list, &QListWidget::itemChanged, this, &EditableDataList::onListItemChanged);
+    // The panel follows the current item however it moves (keys, deletion).
+    connect(list, &QListWidget::currentItemChanged, this,
+            [this](QListWidgetItem* current, QListWidgetItem*) { _onCurrentItemChanged(current); });
+
+    searchEdit = new QLineEdit;
+    connect(searchEdit, &QLineEdit::textChanged, this, &EditableDataList::onSearchTextChanged);
+    auto* searchRow = new QHBoxLayout;
+    searchRow->addWidget(new QLabel(translate(QStringLiteral("Search"))));
+    searchRow->addWidget(searchEdit);
+
+    listPanel = new QVBoxLayout;
+    listPanel->addLayout(buttonBar);
+    listPanel->addLayout(searchRow);
+    listPanel->addWidget(list);
+    auto* side = new QWidget;
+    side->setLayout(listPanel);
+    side->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Minimum);
+    return side;
+}
+
+void EditableDataList::_onCurrentItemChanged(QListWidgetItem* current)
+{
+    if (current)
+        onListItemActivated(current);
+    else
+        _shownID = -1;
+}
+
+void EditableDataList::synchronize()
+{
+    list->clear();
+    _shownID = -1;
+    QueryResult result;
+    document->getRows(table, _listFields(), QString(), &result);
+    std::vector<QVariant> row;
+    {
+        // Filling the list must not load every row into the panel on the way.
+        const QSignalBlocker blocker(list);
+        while (readNextRow(result.query, row, 0))
+            _addListItem(row);
+    }
+    if (list->count() > 0) {
+        {
+            const QSignalBlocker blocker(list);
+            list->setCurrentRow(0);
+        }
+        onListItemActivated(list->item(0));
+    }
+}
+
+void EditableDataList::_addListItemCopy(int id, QListWidgetItem* source)
+{
+    auto* item = new QListWidgetItem(source->text());
+    item->setData(IdRole, id);
+    item->setFlags(item->flags() | Qt::ItemIsEditable);
+    list->addItem(item);
+}
+
+void EditableDataList::_addListItem(std::vector<QVariant>& row)
+{
+    if (row.size() < 2) {
+        CULINOR_DIAG("mainwindow", "Error: list row without id and name");
+        return;
+    }
+    // Ids are kept as int; a value that is no number stays as it is and is
+    // reported wherever the id is needed.
+    bool ok = false;
+    const int id = row[0].toInt(&ok);
+    auto* item = new QListWidgetItem(row[1].toString());
+    item->setData(IdRole, ok ? QVariant(id) : row[0]);
+    item->setFlags(item->flags() | Qt::ItemIsEditable);
+    list->addItem(item);
+}
+
+QString EditableDataList::_listFields()
+{
+    return QStringLiteral("id,name");
+}
+
+void EditableDataList::_modifyListItem(QListWidgetItem* item)
+{
+    const QString className =
+        QString::fromLatin1(nameEditor ? nameEditor->metaObject()->className() : "null");
+    if (className != QLatin1String("QLineEdit")) {
+        CULINOR_DIAG("mainwindow", QStringLiteral("Error: unexpected editor class ") +
+                                       QLatin1Char('"') + className + QLatin1Char('"') +
+                                       QStringLiteral(" for recipe name"));
+        return;
+    }
+    const QSignalBlocker blocker(list);
+    item->setText(static_cast<QLineEdit*>(nameEditor)->text());
+}
+
+void EditableDataList::onListItemActivated(QListWidgetItem* item)
+{
+    bool ok = false;
+    const int id = item ? item->data(IdRole).toInt(&ok) : -1;
+    if (!ok) {
+        CULINOR_DIAG("mainwindow", "Unknown Recipe index");
+        return;
+    }
+    _loadEditForm(form, id);
+}
+
+void EditableDataList::onSearchTextChanged(const QString& text)
+{
+    const QList<QListWidgetItem*> matches = list->findItems(text, Qt::MatchStartsWith);
+    for (int i = 0; i < list->count(); ++i)
+        list->item(i)->setHidden(true);
+    for (QListWidgetItem* item : matches)
+        item->setHidden(false);
+}
+
+void EditableDataList::sortItems()
+{
+    sortAscending = !sortAscending;
+    list->setSortingEnabled(true);
+    list->sortItems(sortAscending ? Qt::AscendingOrder : Qt::DescendingOrder);
+}
+
+void EditableDataList::onEditButtonClicked()
+{
+    const QString action = sender() ? sender()->objectName() : QString();
+    if (action == QLatin1String("a")) {
+        const QVariant name(QStringLiteral("NewItem"));
+        const int id = document->addRow(table, &name, 1);
+        if (id == -1) {
+            CULINOR_DIAG("mainwindow", "Row not added");
+            return;
+        }
+        std::vector<QVariant> row{id, name};
+        _addListItem(row);
+        emit documentChanged();
+    } else if (action == QLatin1String("c")) {
+        QListWidgetItem* item = _currentItem();
+        if (!item) {
+            CULINOR_DIAG("mainwindow", "No current item");
+            return;
+        }
+        bool ok = false;
+        const int id = item->data(IdRole).toInt(&ok);
+        if (!ok) {
+            CULINOR_DIAG("mainwindow", "Cannot obtain integer ID");
+            return;
+        }
+        const int newId = document->copyRowConnected(table, id);
+        if (newId == -1) {
+            CULINOR_DIAG("mainwindow", "Item not copied");
+            return;
+        }
+        std::vector<QVariant> row{newId, item->text()};
+        _addListItem(row);
+        emit documentChanged();
+    } else if (action == QLatin1String("d")) {
+        if (!askYesNo(translate(QStringLiteral("Confirm deletion")),
+                      translate(QStringLiteral("Do you really want to delete this item?"))))
+            return;
+        _deleteCurrentItem();
+    } else {
+        CULINOR_DIAG("mainwindow", QStringLiteral("Unknown action: ") + action);
+    }
+}
+
+void EditableDataList::_deleteCurrentItem()
+{
+    const int r = list->currentRow();
+    if (r >= 0 && r < list->count()) {
+        bool ok = false;
+        const int id = list->item(r)->data(IdRole).toInt(&ok);
+        if (!ok) {
+            CULINOR_DIAG("mainwindow", "Cannot obtain integer ID");
+            return;
+        }
+        document->deleteRow(table, id);
+        _shownID = -1;
+        {
+            // The item that becomes current is chosen below, not by the list.
+            const QSignalBlocker blocker(list);
+            delete list->takeItem(r);
+        }
+        const int next = r > 0 ? r - 1 : 0;
+        if (next < list->count()) {
+            {
+                const QSignalBlocker blocker(list);
+                list->setCurrentRow(next);
+            }
+            onListItemActivated(list->item(next));
+        }
+    }
+    emit documentChanged();
+}
+
+void EditableDataList::onListItemChanged(QListWidgetItem* item)
+{
+    bool ok = false;
+    const int id = item->data(IdRole).toInt(&ok);
+    if (!ok) {
+        CULINOR_DIAG("mainwindow", "Error: Unable to retrieve item data!");
+        return;
+    }
+    emit documentChanged();
+    std::vector<TableFieldUpdate> updates{{QVariant(item->text()), 0}};
+    document->updateTable(table, id, updates);
+    onListItemActivated(item);
+}
+
+void EditableDataList::onAcceptClicked()
+{
+    emit informUser(translate(QStringLiteral("Saving...")), -1);
+    if (QListWidgetItem* item = _currentItem())
+        itemAcceptChange(item);
+    else
+        CULINOR_DIAG("mainwindow", "Cannot get list item");
+    emit informUser(translate(QStringLiteral("Saved")), 500);
+}
+
+void EditableDataList::itemAcceptChange(QListWidgetItem* item)
+{
+    bool ok = false;
+    const int id = item->data(IdRole).toInt(&ok);
+    if (!ok) {
+        CULINOR_DIAG("mainwindow", "Unknown Recipe index");
+        return;
+    }
+    if (id != _shownID) {
+        CULINOR_DIAG("mainwindow", "Error: the editor panel does not show this item");
+        return;
+    }
+    emit documentChanged();
+    _modifyListItem(item);
+    _saveEditForm(form, id);
+    onListItemActivated(item);
+}
+
+void EditableDataList::onRevertClicked()
+{
+    if (QListWidgetItem* item = _currentItem())
+        onListItemActivated(item);
+    else
+        CULINOR_DIAG("mainwindow", "Cannot get list item");
+}
+
+QListWidgetItem* EditableDataList::_currentItem()
+{
+    const int row = list->currentRow();
+    if (row < 0 || row >= list->count())
+        return nullptr;
+    return list->currentItem();
+}
+
+int EditableDataList::_currentItemID()
+{
+    QListWidgetItem* item = _currentItem();
+    if (!item)
+        return -1;
+    bool ok = false;
+    const int id = item->data(IdRole).toInt(&ok);
+    if (!ok) {
+        CULINOR_DIAG("mainwindow", "Cannot obtain integer ID");
+        return -1;
+    }
+    return id;
+}

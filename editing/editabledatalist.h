@@ -1,0 +1,87 @@
+#pragma once
+
+#include "editing/editabledata.h"
+#include "editing/editform.h"
+
+#include <QString>
+#include <QVariant>
+
+#include <initializer_list>
+#include <vector>
+
+class EditableSubTable;
+class ImageLabel;
+class QFormLayout;
+class QHBoxLayout;
+class QLineEdit;
+class QListWidget;
+class QListWidgetItem;
+class QSplitter;
+class QVBoxLayout;
+class VerticalScrollArea;
+
+// A master table edited record by record: a searchable list of the rows by
+// name, and a panel with one editor per field and one grid per detail table.
+class EditableDataList : public EditableData
+{
+    Q_OBJECT
+
+public:
+    EditableDataList(Document* document, QString table, std::initializer_list<QString> excluded);
+
+    int _currentItemID();
+    QListWidgetItem* _currentItem();
+    void itemAcceptChange(QListWidgetItem* item);
+
+    virtual void _addListItemCopy(int id, QListWidgetItem* source);
+    virtual void _addListItem(std::vector<QVariant>& row);
+    virtual QString _listFields();
+    virtual void _modifyListItem(QListWidgetItem* item);
+
+    QWidget* _createEditWidget(ushort type);
+    void _setWidgetVar(QWidget* widget, uchar type, QVariant& value);
+    QVariant _getWidgetVar(QWidget* widget, uchar type);
+    EditableSubTable* _createSubTable(QString caption, QString table, uint linkField,
+                                      QFormLayout* form);
+    void _loadEditForm(EditForm& form, int id);
+    void _saveEditForm(EditForm& form, int id);
+    ImageLabel* _getImageLabel(QString name);
+
+    QLineEdit* searchEdit = nullptr;
+    QWidget* nameEditor = nullptr;
+    bool sortAscending = false;
+    EditForm form;
+    QHBoxLayout* buttonBar = nullptr;
+    QSplitter* splitter = nullptr;
+    QHBoxLayout* saveBar = nullptr;
+    VerticalScrollArea* scrollArea = nullptr;
+    QVBoxLayout* listPanel = nullptr;
+    QVBoxLayout* editorLayout = nullptr;
+    QListWidget* list = nullptr;
+
+public slots:
+    void synchronize() override;
+    void sortItems();
+    void onEditButtonClicked() override;
+    void onAcceptClicked();
+    void onRevertClicked();
+    void onListItemChanged(QListWidgetItem* item);
+    void onSetImageRequested();
+    void onClearImageRequested();
+    void getImageFromWebCam();
+    void onSearchTextChanged(const QString& text);
+    virtual void onListItemActivated(QListWidgetItem* item);
+
+protected:
+    // The id of the row the panel shows; -1 when it shows none, so that
+    // Save can never write the panel into another row.
+    int _shownID = -1;
+
+private:
+    void _createBasicInterface(std::initializer_list<QString> excluded);
+    QWidget* _createListSide();
+    QWidget* _createEditorPanel(std::initializer_list<QString> excluded);
+    QLayout* _createPhotoEditor(ushort field, QWidget*& editor);
+    void _onCurrentItemChanged(QListWidgetItem* current);
+    void _deleteCurrentItem();
+};

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QNetworkAccessManager>
+#include <QTextEdit>
+
+class QMimeData;
+class QNetworkReply;
+
+// The rich-text editor of text fields: dropped or pasted pictures become part
+// of the text, and dropped picture URLs are downloaded into it.
+class DropTextEdit : public QTextEdit
+{
+    Q_OBJECT
+
+public:
+    explicit DropTextEdit(QWidget* parent = nullptr);
+
+    // What a text field stores: the inner HTML of the body element.
+    virtual QString bodyHtml();
+
+    bool canInsertFromMimeData(const QMimeData* source) const override;
+    void insertFromMimeData(const QMimeData* source) override;
+
+public slots:
+    void testLoad(QNetworkReply* reply);
+
+private:
+    QNetworkAccessManager _network;
+};

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QPixmap>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+class ImageLabel;
+
+// Pictures are shown and stored at most this many pixels on their longer side.
+const int MaxPictureSide = 200;
+// The largest encoded picture a field stores.
+const int MaxStoredPictureBytes = 2097152;
+// Stored values this short cannot be a picture ("0" means none).
+const int MaxPlaceholderBytes = 9;
+
+// The picture reduced to the display size: unchanged when both sides fit,
+// else the longer side becomes MaxPictureSide (integer division, aspect kept).
+QPixmap scaleForDisplay(const QPixmap& picture);
+QImage scaleForDisplay(const QImage& picture);
+
+// Encodes as PNG when the picture has an alpha channel, else as JPG.
+// format receives "png" or "jpg".
+bool encodePicture(const QImage& picture, QByteArray& bytes, QString* format = nullptr);
+
+// An <img> element that carries the picture itself as Base64 data.
+QString pictureToHtml(const QImage& picture);
+
+// The picture of a stored value; true when the default picture had to be used.
+bool varToPixmap(const QVariant& value, QPixmap& out);
+void varToImageLabel(ImageLabel* label, const QVariant& value);
+QString imageVarToHtml(const QVariant& value);
+QString defaultPhotoPath();
+
+extern const QStringList imageExtensions;
+bool isImageExtension(QString extension);
+
+// The values of the src attributes of the img elements of an HTML text.
+QStringList imageSources(const QString& html);
+
+// How one img source is handled: downloaded, decoded in place, or ignored.
+enum class ImageSourceKind { Address, Data, Ignored };
+// For Data, bytes and format receive the decoded picture and its format name.
+ImageSourceKind classifyImageSource(const QString& source, QByteArray& bytes, QString& format);
