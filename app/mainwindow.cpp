@@ -5,7 +5,10 @@
 #include "app/setdial.h"
 #include "app/settings.h"
 #include "data/diagnostics.h"
+#include "data/recipebook.h"
 #include "editing/editabledata.h"
+#include "editing/editabledatalist.h"
+#include "editing/editabledatatable.h"
 #include "lang/langmodel.h"
 
 #include "ui_mainwindow.h"
@@ -118,13 +121,12 @@ void MainWindow::_initInterface()
 
 std::vector<MainWindow::TabEditor> MainWindow::_createTabEditors()
 {
-    // The editors of the three tabs plug in here, each created on &document:
-    // the recipe list ("Recipes", with {"CookingPlanRecipes"}), the ingredient
-    // grid ("Ingredients") and the cooking plan list ("CookingPlans").
+    // Created without a parent; they live as long as the process.
     return {
-        {QStringLiteral("Recipes"), nullptr},
-        {QStringLiteral("Ingredients"), nullptr},
-        {QStringLiteral("Cooking plans"), nullptr},
+        {QStringLiteral("Recipes"),
+         new EditableDataList(&document, Book::Recipes, {Book::CookingPlanRecipes})},
+        {QStringLiteral("Ingredients"), new EditableDataTable(&document, Book::Ingredients)},
+        {QStringLiteral("Cooking plans"), new EditableDataList(&document, Book::CookingPlans, {})},
     };
 }
 
@@ -385,15 +387,4 @@ void MainWindow::on_actionSave_as_triggered()
 QString MainWindow::_translate(const QString& text) const
 {
     return langModel ? langModel->translate(text) : text;
-}
-
-bool askYesNo(QString text, QString informativeText)
-{
-    QMessageBox box;
-    box.setWindowIcon(QIcon(mediaPath(QStringLiteral("favicon.png"))));
-    box.setText(text);
-    box.setInformativeText(informativeText);
-    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-    box.setDefaultButton(QMessageBox::No);
-    return box.exec() == QMessageBox::Yes;
 }

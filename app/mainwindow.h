@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/document.h"
+#include "editing/askyesno.h"
 
 #include <QIcon>
 #include <QMainWindow>
@@ -88,6 +89,3 @@ private:
 
     QTabWidget* _tabs;
 };
-
-// Asks a Yes/No question; true only when the user answers Yes (No is the default).
-bool askYesNo(QString text, QString informativeText);

@@ -4,6 +4,7 @@
 #include "data/diagnostics.h"
 #include "images/imagelabel.h"
 #include "images/pictures.h"
+#include "images/webcamdialog.h"
 #include "lang/langmodel.h"
 
 #include <QFileDialog>
@@ -74,9 +75,9 @@ void EditableDataList::getImageFromWebCam()
         CULINOR_DIAG("mainwindow", "Cannot get image widget");
         return;
     }
-    // Capturing needs the camera dialog; until it exists the photo stays as it is.
-    CULINOR_DIAG("mainwindow", "No camera dialog available");
-    label->showInfo(QStringLiteral("<i>") +
-                    translate(QStringLiteral("Camera capture is not available")) +
-                    QStringLiteral("</i>"));
+    // On the stack: leaving the slot stops the camera.
+    WebCamDialog dialog(appLangModel(), nullptr);
+    if (dialog.exec() != QDialog::Accepted || dialog.picture().isNull())
+        return;
+    label->setImage(dialog.picture(), false);
 }

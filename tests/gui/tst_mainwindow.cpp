@@ -5,6 +5,8 @@
 
 #include "app/appinfo.h"
 #include "app/settings.h"
+#include "editing/editabledatalist.h"
+#include "editing/editabledatatable.h"
 #include "lang/langmodel.h"
 
 #include <QDesktopServices>
@@ -428,8 +430,17 @@ void TestMainWindow::tabs()
     QCOMPARE(tabWidget->tabText(2), QStringLiteral("Cooking plans"));
     for (int i = 0; i < tabWidget->count(); ++i)
         QCOMPARE(tabWidget->widget(i)->property("class").toString(), QStringLiteral("childTab"));
-    QCOMPARE(_window()->editors.size(), size_t(1));
-    QCOMPARE(_window()->editors[0], static_cast<EditableData*>(_fixture->probe));
+    const std::vector<EditableData*>& editors = _window()->editors;
+    QCOMPARE(editors.size(), size_t(4));
+    QVERIFY(qobject_cast<EditableDataList*>(editors[0]));
+    QCOMPARE(editors[0]->table, QStringLiteral("Recipes"));
+    QVERIFY(qobject_cast<EditableDataTable*>(editors[1]));
+    QCOMPARE(editors[1]->table, QStringLiteral("Ingredients"));
+    QVERIFY(qobject_cast<EditableDataList*>(editors[2]));
+    QCOMPARE(editors[2]->table, QStringLiteral("CookingPlans"));
+    for (int i = 0; i < 3; ++i)
+        QCOMPARE(tabWidget->widget(i)->layout(), editors[i]->layout);
+    QCOMPARE(editors[3], static_cast<EditableData*>(_fixture->probe));
     QCOMPARE(tabWidget->widget(3)->layout(), _fixture->probe->layout);
 }
 
