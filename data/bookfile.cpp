@@ -121,6 +121,9 @@ bool readStoredValue(QDataStream& in, QVariant& value)
         in.setStatus(QDataStream::ReadCorruptData);
         return false;
     }
+    // A value flagged null is SQL NULL, whatever its payload says.
+    if (isNull && type != QMetaType::UnknownType)
+        value = QVariant(static_cast<QVariant::Type>(type));
     return in.status() == QDataStream::Ok;
 }
 
@@ -163,7 +166,12 @@ bool Document::SaveDocument(QString fileName)
     }
     QDataStream out(&file);
     out.setVersion(StreamVersion);
-    const bool written = _writeBook(out) && out.status() == QDataStream::Ok && file.flush();
+    if (!_writeBook(out)) {
+        file.close();
+        QFile::remove(temporary);
+        return false;
+    }
+    const bool written = out.status() == QDataStream::Ok && file.flush();
     file.close();
     if (!written || file.error() != QFileDevice::NoError) {
         CULINOR_DIAG("data", "Error: the book could not be written completely");
@@ -209,11 +217,13 @@ bool Document::_writeBook(QDataStream& out)
             ++written;
         }
         if (written != rows) {
-            CULINOR_DIAG("data", "Row count not obtained");
+            CULINOR_DIAG("data", "Error: the row count changed while saving");
             return false;
         }
-        if (out.status() != QDataStream::Ok)
+        if (out.status() != QDataStream::Ok) {
+            CULINOR_DIAG("data", "Error: the book could not be written completely");
             return false;
+        }
     }
     out << EndMarker;
     return true;

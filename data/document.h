@@ -81,5 +81,4 @@ private:
     QString _insertStatement(const QString& table, const TableData& data, bool autoId) const;
     bool _writeBook(QDataStream& out);
     bool _readBook(QDataStream& in);
-    QVariant _idForName(const QString& linkedTable, QVariant& name);
 };

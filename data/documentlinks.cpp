@@ -159,37 +159,36 @@ void Document::replaceTableSection(QString table, std::vector<std::vector<QVaria
         for (size_t i = 0; i < data->fields.size(); ++i) {
             const TF& field = data->fields[i];
             const QString bindName = QLatin1Char(':') + field.name;
-            if (field.name == keyField)
+            if (field.name == keyField) {
                 query.bindValue(bindName, keyValue);
-            else if (!field.connected)
+                continue;
+            }
+            if (!field.connected) {
                 query.bindValue(bindName, row[i]);
-            else
-                query.bindValue(bindName, _idForName(field.linkedTable, row[i]));
+                continue;
+            }
+            // A connected cell holds a name: a known name's id, -1 for "-----",
+            // else the id of a row created under that name.
+            QSqlQuery lookup(db);
+            lookup.prepare(QStringLiteral("SELECT id FROM ") + field.linkedTable
+                           + QStringLiteral(" WHERE name=:name"));
+            lookup.bindValue(QStringLiteral(":name"), row[i]);
+            if (!lookup.exec()) {
+                CULINOR_DIAG("data", "Query exec() error!");
+                query.bindValue(bindName, row[i]);
+            } else if (lookup.next()) {
+                query.bindValue(bindName, lookup.value(0));
+            } else if (row[i].toString() == NO_SELECTION) {
+                query.bindValue(bindName, -1);
+            } else {
+                query.bindValue(bindName, addRow(field.linkedTable, &row[i], 1));
+            }
         }
         if (!query.exec())
             CULINOR_DIAG("data", QStringLiteral("Query error: ")
                                      + (query.lastError().isValid() ? query.lastError().text()
                                                                     : QString()));
     }
-}
-
-// The id a detail cell's name stands for: a known name's id, -1 for "-----",
-// else the id of a row created under that name.
-QVariant Document::_idForName(const QString& linkedTable, QVariant& name)
-{
-    QSqlQuery lookup(db);
-    lookup.prepare(QStringLiteral("SELECT id FROM ") + linkedTable
-                   + QStringLiteral(" WHERE name=:name"));
-    lookup.bindValue(QStringLiteral(":name"), name);
-    if (!lookup.exec()) {
-        CULINOR_DIAG("data", "Query exec() error!");
-        return name;
-    }
-    if (lookup.next())
-        return lookup.value(0);
-    if (name.toString() == NO_SELECTION)
-        return QVariant(-1);
-    return QVariant(addRow(linkedTable, &name, 1));
 }
 
 void Document::updateSelectionLists(QString table,

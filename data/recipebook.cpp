@@ -82,18 +82,6 @@ void connectBookTables(Document& document)
     document.connectTables(Units, Ingredients, IngredientUnit, QString());
 }
 
-// Column of a value converted to int; reports corrupt data in the given words.
-int intColumn(const QSqlQuery& query, int column, const QString& what, const QString& spelling)
-{
-    bool ok = false;
-    const int value = query.value(column).toInt(&ok);
-    if (!ok)
-        CULINOR_DIAG("data", QStringLiteral("Error: cannot extract ") + what
-                                 + QStringLiteral(" from ") + query.value(column).toString()
-                                 + QStringLiteral("; DB is ") + spelling + QLatin1Char('!'));
-    return value;
-}
-
 } // namespace
 
 bool Document::setDataStructure()
@@ -136,18 +124,25 @@ void Document::getRecipe(int id, Recipe& recipe)
         CULINOR_DIAG("data", QStringLiteral("Error: ") + lines.lastError().text());
         return;
     }
-    // SQL columns: id, id_rec, id_ing, quant, id_unit.
+    // SQL columns: id, id_rec, id_ing, quant, id_unit. A value that does not
+    // convert is reported and taken as the 0 the conversion gives.
     while (lines.next()) {
-        const int ingredientId = intColumn(lines, 2, QStringLiteral("ingredient ID"),
-                                           QStringLiteral("corrupted"));
         bool ok = false;
+        const int ingredientId = lines.value(2).toInt(&ok);
+        if (!ok)
+            CULINOR_DIAG("data", QStringLiteral("Error: cannot extract ingredient ID from ")
+                                     + lines.value(2).toString()
+                                     + QStringLiteral("; DB is corrupted!"));
         const float quantity = lines.value(3).toFloat(&ok);
         if (!ok)
             CULINOR_DIAG("data", QStringLiteral("Error: cannot extract ingredient quantity from ")
                                      + lines.value(3).toString()
                                      + QStringLiteral("; DB is corrupted!"));
-        const int unitId = intColumn(lines, 4, QStringLiteral("unit ID"),
-                                     QStringLiteral("corropted"));
+        const int unitId = lines.value(4).toInt(&ok);
+        if (!ok)
+            CULINOR_DIAG("data", QStringLiteral("Error: cannot extract unit ID from ")
+                                     + lines.value(4).toString()
+                                     + QStringLiteral("; DB is corropted!"));
         recipe.ingredients.push_back({getNameByID(Ingredients, ingredientId), quantity,
                                       getNameByID(Units, unitId)});
     }
