@@ -6,6 +6,7 @@
 #include "editing/verticalscrollarea.h"
 #include "lang/langmodel.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QHBoxLayout>
 #include <QIcon>
@@ -60,7 +61,15 @@ QWidget* EditableDataList::_createListSide()
     list = new QListWidget;
     list->setMinimumWidth(100);
     list->resize(200, list->height());
-    connect(list, &QListWidget::itemClicked, this, &EditableDataList::onListItemActivated);
+    // A click that made an item current has loaded it already; a click on
+    // the current item loads it again.
+    connect(list, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
+        if (item == _loadedByPress) {
+            _loadedByPress = nullptr;
+            return;
+        }
+        onListItemActivated(item);
+    });
     connect(list, &QListWidget::itemChanged, this, &EditableDataList::onListItemChanged);
     // The panel follows the current item however it moves (keys, deletion).
     connect(list, &QListWidget::currentItemChanged, this,
@@ -84,6 +93,7 @@ QWidget* EditableDataList::_createListSide()
 
 void EditableDataList::_onCurrentItemChanged(QListWidgetItem* current)
 {
+    _loadedByPress = QApplication::mouseButtons() != Qt::NoButton ? current : nullptr;
     if (current)
         onListItemActivated(current);
     else
@@ -94,6 +104,7 @@ void EditableDataList::synchronize()
 {
     list->clear();
     _shownID = -1;
+    _loadedByPress = nullptr;
     QueryResult result;
     document->getRows(table, _listFields(), QString(), &result);
     std::vector<QVariant> row;
@@ -271,10 +282,17 @@ void EditableDataList::onListItemChanged(QListWidgetItem* item)
 void EditableDataList::onAcceptClicked()
 {
     emit informUser(translate(QStringLiteral("Saving...")), -1);
-    if (QListWidgetItem* item = _currentItem())
-        itemAcceptChange(item);
-    else
+    QListWidgetItem* item = _currentItem();
+    if (!item) {
         CULINOR_DIAG("mainwindow", "Cannot get list item");
+    } else if (item->data(IdRole).toInt() != _shownID) {
+        // The panel shows no readable row: saving it would overwrite this one.
+        itemAcceptChange(item);
+        emit informUser(translate(QStringLiteral("Nothing was saved")), 2000);
+        return;
+    } else {
+        itemAcceptChange(item);
+    }
     emit informUser(translate(QStringLiteral("Saved")), 500);
 }
 

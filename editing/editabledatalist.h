@@ -76,6 +76,8 @@ protected:
     // The id of the row the panel shows; -1 when it shows none, so that
     // Save can never write the panel into another row.
     int _shownID = -1;
+    // The item a mouse press made current, whose click needs no second load.
+    QListWidgetItem* _loadedByPress = nullptr;
 
 private:
     void _createBasicInterface(std::initializer_list<QString> excluded);

@@ -1,8 +1,10 @@
 // The editor panel of a data list: widgets per field, detail grids, loading and saving.
 #include "editing/editabledatalist.h"
 
+#include "app/settings.h"
 #include "data/diagnostics.h"
 #include "editing/editablesubtable.h"
+#include "editing/spinboxes.h"
 #include "editing/verticalscrollarea.h"
 #include "images/dropimagelabel.h"
 #include "images/droptextedit.h"
@@ -28,7 +30,8 @@ namespace {
 
 QString currencyText()
 {
-    return QSettings().value(QStringLiteral("currency"), QStringLiteral("USD")).toString();
+    return appSettings() ? appSettings()->value(SettingKey::Currency).toString()
+                         : QSettings().value(SettingKey::Currency).toString();
 }
 
 } // namespace
@@ -135,9 +138,9 @@ QWidget* EditableDataList::_createEditWidget(ushort type)
 {
     switch (type) {
     case MD_INT:
-        return new QSpinBox;
+        return SpinBoxes::count();
     case MD_FLOAT:
-        return new QDoubleSpinBox;
+        return SpinBoxes::amount();
     case MD_STRING:
         return new QLineEdit;
     case MD_TEXT: {

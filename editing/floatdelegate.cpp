@@ -1,5 +1,7 @@
 #include "editing/floatdelegate.h"
 
+#include "editing/spinboxes.h"
+
 #include <QDoubleSpinBox>
 #include <QLocale>
 
@@ -8,7 +10,7 @@ FloatDelegate::FloatDelegate(QObject* parent) : QItemDelegate(parent) {}
 QWidget* FloatDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&,
                                      const QModelIndex&) const
 {
-    auto* editor = new QDoubleSpinBox(parent);
+    auto* editor = SpinBoxes::amount(parent);
     editor->setLocale(QLocale(QLocale::C, QLocale::AnyCountry));
     return editor;
 }

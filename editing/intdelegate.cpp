@@ -1,5 +1,7 @@
 #include "editing/intdelegate.h"
 
+#include "editing/spinboxes.h"
+
 #include <QSpinBox>
 
 IntDelegate::IntDelegate(QObject* parent) : QItemDelegate(parent) {}
@@ -7,5 +9,5 @@ IntDelegate::IntDelegate(QObject* parent) : QItemDelegate(parent) {}
 QWidget* IntDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&,
                                    const QModelIndex&) const
 {
-    return new QSpinBox(parent);
+    return SpinBoxes::count(parent);
 }

@@ -45,6 +45,7 @@ void DropTextEdit::insertFromMimeData(const QMimeData* source)
         return;
     }
     if (source->hasUrls()) {
+        bool fetching = false;
         for (const QUrl& url : source->urls()) {
             const QString text = url.toString();
             CULINOR_DIAG("utility", text);
@@ -53,10 +54,13 @@ void DropTextEdit::insertFromMimeData(const QMimeData* source)
                 continue;
             const QString extension = text.mid(dot + 1);
             CULINOR_DIAG("utility", extension);
-            if (isImageExtension(extension))
+            if (isImageExtension(extension)) {
                 _network.get(QNetworkRequest(url));
+                fetching = true;
+            }
         }
-        if (source->hasHtml())
+        // Without a picture to fetch, the drop is text like any other.
+        if (source->hasHtml() || !fetching)
             QTextEdit::insertFromMimeData(source);
         return;
     }

@@ -48,6 +48,7 @@ private slots:
     void searchHidingCurrentItemKeepsPanelPaired();
     void unreadableRowCannotBeSavedOver();
     void nameEditorOfOtherClassIsReported();
+    void oneLoadPerClick();
     void textsAreTranslated();
 
 private:
@@ -472,8 +473,11 @@ void TestDataList::unreadableRowCannotBeSavedOver()
                       _list->list->visualItemRect(ghost).center());
     QCOMPARE(_list->list->currentItem(), ghost);
     QSignalSpy changed(_list, &EditableEntity::documentChanged);
+    QSignalSpy told(_list, &EditableEntity::informUser);
     QTest::mouseClick(toolButton("Save"), Qt::LeftButton);
     QCOMPARE(changed.count(), 0);
+    QCOMPARE(told.count(), 2);
+    QCOMPARE(told.last().at(0).toString(), QString("Nothing was saved"));
     QCOMPARE(countRows(Book::Recipes, "id=9999"), 0);
     QCOMPARE(storedName(idOf(item("Pizza"))), QString("Pizza"));
     QCOMPARE(countRows(Book::RecipeIngredients), 17);
@@ -512,6 +516,42 @@ void TestDataList::textsAreTranslated()
     for (QPushButton* button : _window->findChildren<QPushButton*>())
         photoButton = photoButton || button->text() == "Выбрать изображение";
     QVERIFY(photoButton);
+}
+
+// Counts how often the panel is loaded.
+class CountingList : public EditableDataList
+{
+public:
+    using EditableDataList::EditableDataList;
+    int loads = 0;
+    void onListItemActivated(QListWidgetItem* item) override
+    {
+        ++loads;
+        EditableDataList::onListItemActivated(item);
+    }
+};
+
+void TestDataList::oneLoadPerClick()
+{
+    auto* list = new CountingList(_document.get(), Book::Recipes, {Book::CookingPlanRecipes});
+    _list = list;
+    _window.reset(new QWidget);
+    _window->setLayout(_list->layout);
+    _window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(_window.get()));
+    _list->synchronize();
+    const auto click = [this](int row) {
+        QTest::mouseClick(_list->list->viewport(), Qt::LeftButton, Qt::NoModifier,
+                          _list->list->visualItemRect(_list->list->item(row)).center());
+    };
+    list->loads = 0;
+    click(1);
+    QCOMPARE(list->loads, 1);
+    QCOMPARE(_list->list->currentRow(), 1);
+    click(1); // the current item again: it is reloaded
+    QCOMPARE(list->loads, 2);
+    QTest::keyClick(_list->list, Qt::Key_Down);
+    QCOMPARE(list->loads, 3);
 }
 
 QTEST_MAIN(TestDataList)

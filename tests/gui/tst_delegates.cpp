@@ -8,6 +8,7 @@
 #include "editing/intdelegate.h"
 #include "editing/rangeintdelegate.h"
 #include "editing/seldelegate.h"
+#include "editing/spinboxes.h"
 #include "editing/textdelegate.h"
 #include "support/testsupport.h"
 
@@ -43,7 +44,7 @@ private slots:
     void addRowStoresId();
     void baseRowEditActionOnlyReports();
 
-    void intCellStaysInRange();
+    void intCellKeepsLargeValues();
     void ratingCellStaysInRange();
     void floatCellText_data();
     void floatCellText();
@@ -282,30 +283,26 @@ void TestDelegates::baseRowEditActionOnlyReports()
     QVERIFY(messages.contains("Base class function called with arg(-1,-1)"));
 }
 
-void TestDelegates::intCellStaysInRange()
+void TestDelegates::intCellKeepsLargeValues()
 {
+    // Opening an editor on a stored value must never cut it down.
+    const QVariant plan[] = {"Banquet", "", 250, 1200};
+    _document->addRow(Book::CookingPlans, plan, 4);
     EditableDataTable editor(_document.get(), Book::CookingPlans);
     editor.synchronize();
     QVERIFY(show(&editor));
-    auto* spin = qobject_cast<QSpinBox*>(openEditor(editor.grid, 0, Book::PlanDishCount));
+    const int last = editor.grid->rowCount() - 1;
+    QCOMPARE(editor.grid->item(last, Book::PlanPersonCount)->text(), QString("1200"));
+    auto* spin = qobject_cast<QSpinBox*>(openEditor(editor.grid, last, Book::PlanPersonCount));
     QVERIFY(spin);
     QCOMPARE(spin->minimum(), 0);
-    QCOMPARE(spin->maximum(), 99);
-    spin->selectAll();
-    QTest::keyClicks(spin, "98");
-    QTest::keyClick(spin, Qt::Key_Up);
+    QCOMPARE(spin->value(), 1200);
     QTest::keyClick(spin, Qt::Key_Up);
     pressEnter(spin);
-    QCOMPARE(editor.grid->item(0, Book::PlanDishCount)->text(), QString("99"));
-
-    spin = qobject_cast<QSpinBox*>(openEditor(editor.grid, 0, Book::PlanDishCount));
-    QVERIFY(spin);
-    spin->selectAll();
-    QTest::keyClicks(spin, "1");
-    QTest::keyClick(spin, Qt::Key_Down);
-    QTest::keyClick(spin, Qt::Key_Down);
-    pressEnter(spin);
-    QCOMPARE(editor.grid->item(0, Book::PlanDishCount)->text(), QString("0"));
+    QCOMPARE(editor.grid->item(last, Book::PlanPersonCount)->text(), QString("1201"));
+    std::vector<QVariant> stored;
+    QVERIFY(_document->getRowByID(Book::CookingPlans, 3, stored));
+    QCOMPARE(stored[Book::PlanPersonCount].toInt(), 1201);
 }
 
 void TestDelegates::ratingCellStaysInRange()
@@ -334,8 +331,8 @@ void TestDelegates::floatCellText_data()
                                        << "10";
     QTest::newRow("smallest step") << "0.01"
                                    << "0.01";
-    QTest::newRow("too large") << "123"
-                               << "12";
+    QTest::newRow("large unit cost") << "1250.5"
+                                     << "1250.5";
 }
 
 void TestDelegates::floatCellText()
@@ -347,7 +344,7 @@ void TestDelegates::floatCellText()
     QVERIFY(show(&editor));
     auto* spin = qobject_cast<QDoubleSpinBox*>(openEditor(editor.grid, 0, Book::IngredientCost));
     QVERIFY(spin);
-    QCOMPARE(spin->maximum(), 99.99);
+    QCOMPARE(spin->maximum(), SpinBoxes::MaxAmount);
     QCOMPARE(spin->decimals(), 2);
     spin->selectAll();
     QTest::keyClicks(spin, typed);

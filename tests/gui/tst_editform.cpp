@@ -211,12 +211,18 @@ void TestEditForm::excludedDetailTableIsNotBuilt()
 
 void TestEditForm::cookingPlanPanelWidgets()
 {
+    // A large stored count survives loading the panel and saving it again.
+    _document->updateItem(Book::CookingPlans, 1, Book::PlanPersonCount, 1200);
     build(Book::CookingPlans, {});
     QVERIFY(qobject_cast<QLineEdit*>(editor(Book::PlanName)));
     QVERIFY(qobject_cast<DropTextEdit*>(editor(Book::PlanNotes)));
-    auto* dishes = qobject_cast<QSpinBox*>(editor(Book::PlanDishCount));
-    QVERIFY(dishes);
-    QCOMPARE(dishes->maximum(), 99);
+    auto* persons = qobject_cast<QSpinBox*>(editor(Book::PlanPersonCount));
+    QVERIFY(persons);
+    QCOMPARE(persons->value(), 1200);
+    _list->onAcceptClicked();
+    std::vector<QVariant> stored;
+    QVERIFY(_document->getRowByID(Book::CookingPlans, 1, stored));
+    QCOMPARE(stored[Book::PlanPersonCount].toInt(), 1200);
     QCOMPARE(_list->form.subTables.size(), size_t(1));
     EditableSubTable* plan = subTable(Book::CookingPlanRecipes);
     QVERIFY(plan);

@@ -638,6 +638,14 @@ void TestImages::textPastesPlainText()
     QApplication::clipboard()->setMimeData(data);
     QTest::keyClick(&edit, Qt::Key_V, Qt::ControlModifier);
     QCOMPARE(edit.toPlainText(), QString("Mix well. Serve warm."));
+
+    // A link to something that is not a picture arrives as its text.
+    QMimeData link;
+    link.setUrls({QUrl("http://127.0.0.1:9/page.html")});
+    link.setText(" See page.");
+    edit.moveCursor(QTextCursor::End);
+    edit.insertFromMimeData(&link);
+    QCOMPARE(edit.toPlainText(), QString("Mix well. Serve warm. See page."));
 }
 
 void TestImages::textEmbedsRawPictures()
