@@ -7,9 +7,10 @@
 #include "data/diagnostics.h"
 #include "data/recipebook.h"
 #include "editing/editabledata.h"
-#include "editing/editabledatalist.h"
 #include "editing/editabledatatable.h"
 #include "lang/langmodel.h"
+#include "views/editablecookingplanlist.h"
+#include "views/editablerecipelist.h"
 
 #include "ui_mainwindow.h"
 
@@ -124,9 +125,9 @@ std::vector<MainWindow::TabEditor> MainWindow::_createTabEditors()
     // Created without a parent; they live as long as the process.
     return {
         {QStringLiteral("Recipes"),
-         new EditableDataList(&document, Book::Recipes, {Book::CookingPlanRecipes})},
+         new EditableRecipeList(&document, Book::Recipes, {Book::CookingPlanRecipes})},
         {QStringLiteral("Ingredients"), new EditableDataTable(&document, Book::Ingredients)},
-        {QStringLiteral("Cooking plans"), new EditableDataList(&document, Book::CookingPlans, {})},
+        {QStringLiteral("Cooking plans"), new EditableCookingPlanList(&document, Book::CookingPlans)},
     };
 }
 

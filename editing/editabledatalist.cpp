@@ -223,8 +223,8 @@ void EditableDataList::onEditButtonClicked()
             CULINOR_DIAG("mainwindow", "Item not copied");
             return;
         }
-        std::vector<QVariant> row{newId, item->text()};
-        _addListItem(row);
+        // The copy looks like its source (a recipe keeps its photo icon).
+        _addListItemCopy(newId, item);
         emit documentChanged();
     } else if (action == QLatin1String("d")) {
         if (!askYesNo(translate(QStringLiteral("Confirm deletion")),

@@ -5,9 +5,10 @@
 
 #include "app/appinfo.h"
 #include "app/settings.h"
-#include "editing/editabledatalist.h"
 #include "editing/editabledatatable.h"
 #include "lang/langmodel.h"
+#include "views/editablecookingplanlist.h"
+#include "views/editablerecipelist.h"
 
 #include <QDesktopServices>
 #include <QDir>
@@ -432,11 +433,11 @@ void TestMainWindow::tabs()
         QCOMPARE(tabWidget->widget(i)->property("class").toString(), QStringLiteral("childTab"));
     const std::vector<EditableData*>& editors = _window()->editors;
     QCOMPARE(editors.size(), size_t(4));
-    QVERIFY(qobject_cast<EditableDataList*>(editors[0]));
+    QVERIFY(qobject_cast<EditableRecipeList*>(editors[0]));
     QCOMPARE(editors[0]->table, QStringLiteral("Recipes"));
     QVERIFY(qobject_cast<EditableDataTable*>(editors[1]));
     QCOMPARE(editors[1]->table, QStringLiteral("Ingredients"));
-    QVERIFY(qobject_cast<EditableDataList*>(editors[2]));
+    QVERIFY(qobject_cast<EditableCookingPlanList*>(editors[2]));
     QCOMPARE(editors[2]->table, QStringLiteral("CookingPlans"));
     for (int i = 0; i < 3; ++i)
         QCOMPARE(tabWidget->widget(i)->layout(), editors[i]->layout);
