@@ -115,6 +115,7 @@ void MainWindow::_initInterface()
     _tabs = new QTabWidget;
     for (const TabEditor& tab : _createTabEditors())
         addTab(tab.editor, _translate(tab.title));
+    connect(_tabs, &QTabWidget::currentChanged, this, &MainWindow::_onTabChanged);
     auto* layout = new QVBoxLayout;
     layout->addWidget(_tabs);
     ui->centralWidget->setLayout(layout);
@@ -141,6 +142,7 @@ void MainWindow::addTab(EditableData* editor, QString title)
             page->setLayout(editor->layout);
         connect(editor, &EditableEntity::documentChanged, this, &MainWindow::showDocumentChanged);
         connect(editor, &EditableEntity::informUser, this, &MainWindow::showSplash);
+        _pageEditors[page] = editor;
     }
     _tabs->addTab(page, title);
 }
@@ -170,6 +172,27 @@ void MainWindow::showDocumentChanged()
 {
     document.modified = true;
     _updateWindowTitle();
+    const QObject* source = sender();
+    for (EditableData* editor : editors) {
+        if (editor != source)
+            _staleEditors.insert(editor);
+    }
+}
+
+void MainWindow::_onTabChanged(int index)
+{
+    // An editor filled before another tab changed the book may show names
+    // that are gone; saving them would write them back. Refill it, keeping
+    // its current row.
+    const auto found = _pageEditors.find(_tabs->widget(index));
+    if (found == _pageEditors.end() || _staleEditors.erase(found->second) == 0)
+        return;
+    EditableData* editor = found->second;
+    auto* list = qobject_cast<EditableDataList*>(editor);
+    const int current = list ? list->_currentItemID() : -1;
+    editor->synchronize();
+    if (list && current >= 0)
+        list->selectItem(current);
 }
 
 void MainWindow::showSplash(QString text, int timeout)
@@ -316,6 +339,7 @@ void MainWindow::_refresh()
 {
     for (EditableData* editor : editors)
         editor->synchronize();
+    _staleEditors.clear();
     _updateWindowTitle();
 }
 

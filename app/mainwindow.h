@@ -7,6 +7,8 @@
 #include <QMainWindow>
 #include <QString>
 
+#include <map>
+#include <set>
 #include <vector>
 
 class EditableData;
@@ -87,5 +89,10 @@ private:
     void _showFailure(const char* message);
     QString _translate(const QString& text) const;
 
+    void _onTabChanged(int index);
+
     QTabWidget* _tabs;
+    std::map<QWidget*, EditableData*> _pageEditors;
+    // Editors filled before another editor changed the book.
+    std::set<EditableData*> _staleEditors;
 };

@@ -54,9 +54,12 @@ QStringList SetDial::languages()
 
 void SetDial::accept()
 {
-    settings->setValue(SettingKey::Language, ui->comboBox->currentIndex());
+    // A value stored by hand outside the lists selects nothing: it stays as it is.
+    if (ui->comboBox->currentIndex() >= 0)
+        settings->setValue(SettingKey::Language, ui->comboBox->currentIndex());
     settings->setValue(SettingKey::Currency, ui->comboBox_2->currentText());
-    settings->setValue(SettingKey::Style, ui->comboBox_3->currentIndex());
+    if (ui->comboBox_3->currentIndex() >= 0)
+        settings->setValue(SettingKey::Style, ui->comboBox_3->currentIndex());
     settings->sync();
     QDialog::accept();
 }

@@ -330,6 +330,16 @@ QListWidgetItem* EditableDataList::_currentItem()
     return list->currentItem();
 }
 
+void EditableDataList::selectItem(int id)
+{
+    for (int row = 0; row < list->count(); ++row) {
+        if (list->item(row)->data(IdRole).toInt() == id) {
+            list->setCurrentRow(row);
+            return;
+        }
+    }
+}
+
 int EditableDataList::_currentItemID()
 {
     QListWidgetItem* item = _currentItem();

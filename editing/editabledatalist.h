@@ -30,6 +30,8 @@ public:
     EditableDataList(Document* document, QString table, std::initializer_list<QString> excluded);
 
     int _currentItemID();
+    // Makes the item of that row current, which loads it into the panel.
+    void selectItem(int id);
     QListWidgetItem* _currentItem();
     void itemAcceptChange(QListWidgetItem* item);
 

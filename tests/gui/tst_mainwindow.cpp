@@ -5,7 +5,9 @@
 
 #include "app/appinfo.h"
 #include "app/settings.h"
+#include "data/recipebook.h"
 #include "editing/editabledatatable.h"
+#include "editing/editablesubtable.h"
 #include "lang/langmodel.h"
 #include "views/editablecookingplanlist.h"
 #include "views/editablerecipelist.h"
@@ -14,13 +16,16 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QImage>
+#include <QListWidget>
 #include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QSplashScreen>
+#include <QSqlQuery>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QToolBar>
 #include <QUrl>
@@ -106,6 +111,8 @@ private slots:
     void translatedInterface();
     void tabs();
     void titleStar();
+    void realEditorsMarkTheBookModified();
+    void otherTabsRefreshAfterAnEdit();
     void titleWithoutFileName();
     void splashStaysWithoutTimeout();
     void splashHidesAfterTimeout();
@@ -443,6 +450,37 @@ void TestMainWindow::tabs()
         QCOMPARE(tabWidget->widget(i)->layout(), editors[i]->layout);
     QCOMPARE(editors[3], static_cast<EditableData*>(_fixture->probe));
     QCOMPARE(tabWidget->widget(3)->layout(), _fixture->probe->layout);
+}
+
+void TestMainWindow::realEditorsMarkTheBookModified()
+{
+    _start();
+    auto* ingredients = qobject_cast<EditableDataTable*>(_window()->editors[1]);
+    QVERIFY(ingredients);
+    ingredients->grid->item(0, Book::IngredientName)->setText(QStringLiteral("Bread dough"));
+    QVERIFY(_window()->document.modified);
+    QCOMPARE(_window()->windowTitle(), QStringLiteral("Culinor* - NewBook"));
+    QCOMPARE(_window()->document.getNameByID(Book::Ingredients, 1), QStringLiteral("Bread dough"));
+}
+
+void TestMainWindow::otherTabsRefreshAfterAnEdit()
+{
+    // A recipe renamed in its tab must not come back from a plan saved later.
+    _start();
+    auto* recipes = qobject_cast<EditableDataList*>(_window()->editors[0]);
+    auto* plans = qobject_cast<EditableDataList*>(_window()->editors[2]);
+    auto* tabWidget = _window()->findChild<QTabWidget*>();
+    QVERIFY(recipes && plans && tabWidget);
+    plans->selectItem(1); // Wedding: Pizza and Shawarma
+    recipes->list->item(0)->setText(QStringLiteral("Pizza Napoletana"));
+    tabWidget->setCurrentIndex(2);
+    QCOMPARE(plans->_currentItemID(), 1);
+    EditableSubTable* dishes = plans->form.subTables.at(0);
+    QCOMPARE(dishes->grid->item(0, Book::DishRecipe)->text(), QStringLiteral("Pizza Napoletana"));
+    plans->onAcceptClicked();
+    QSqlQuery count(QStringLiteral("SELECT COUNT(*) FROM Recipes"));
+    QVERIFY(count.next());
+    QCOMPARE(count.value(0).toInt(), 3);
 }
 
 void TestMainWindow::titleStar()

@@ -79,6 +79,7 @@ private slots:
     void dialogEmptyCurrencyShowsFirst();
     void dialogOkStoresChoices();
     void dialogCancelStoresNothing();
+    void dialogKeepsValuesOutsideItsLists();
     void dialogTranslated();
 
     void optionsAppliesThemeAtOnce_data();
@@ -303,7 +304,7 @@ void TestSettings::dialogOkStoresChoices()
 
 void TestSettings::dialogCancelStoresNothing()
 {
-    _store(1, QStringLiteral("CHF"), 2);
+    _store(1, QStringLiteral("CHF"), 2, 2);
     Settings settings(Settings::defaults(0));
     SetDial dialog(&settings, nullptr, nullptr);
     dialog.show();
@@ -316,6 +317,21 @@ void TestSettings::dialogCancelStoresNothing()
     QCOMPARE(settings.value(SettingKey::Language).toInt(), 1);
     QCOMPARE(settings.value(SettingKey::Currency).toString(), QStringLiteral("CHF"));
     QCOMPARE(settings.value(SettingKey::Style).toInt(), 2);
+    QCOMPARE(settings.value(SettingKey::RecipeIcons).toInt(), 2);
+}
+
+void TestSettings::dialogKeepsValuesOutsideItsLists()
+{
+    // Values stored by hand that no list item shows are kept by OK.
+    _store(9, QStringLiteral("EUR"), 7);
+    Settings settings(Settings::defaults(0));
+    SetDial dialog(&settings, nullptr, nullptr);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QTest::mouseClick(buttonWithRole(&dialog, QDialogButtonBox::AcceptRole), Qt::LeftButton);
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QCOMPARE(settings.value(SettingKey::Language).toInt(), 9);
+    QCOMPARE(settings.value(SettingKey::Style).toInt(), 7);
 }
 
 void TestSettings::dialogTranslated()
