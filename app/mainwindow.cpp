@@ -21,12 +21,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
 #include <QSplashScreen>
 #include <QSqlDatabase>
 #include <QTabWidget>
 #include <QTimer>
+#include <QTranslator>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -69,6 +71,7 @@ MainWindow::MainWindow(QApplication* app, QWidget* parent)
     langModel = new LangModel(appSettings()->value(SettingKey::Language).toInt(),
                               QDir::currentPath() + QStringLiteral("/languages/"));
     setAppLangModel(langModel);
+    _installQtTranslation(langModel->languageIndex);
     info->title = _translate(QStringLiteral("Recipe book"));
 
     document.setDataStructure();
@@ -333,6 +336,28 @@ bool MainWindow::_confirmReplace(const QString& fileName)
     return !QFile::exists(fileName)
            || askYesNo(_translate(QStringLiteral("This file already exists. Replace it?")),
                        fileName);
+}
+
+// Qt's own texts (file dialog, standard buttons) follow the interface language.
+void MainWindow::_installQtTranslation(int languageIndex)
+{
+    static QTranslator* installed = nullptr;
+    if (installed) {
+        QCoreApplication::removeTranslator(installed);
+        delete installed;
+        installed = nullptr;
+    }
+    if (languageIndex <= 0 || languageIndex >= LangModel::languageCodes().size())
+        return;
+    auto* translator = new QTranslator;
+    const QString file = QStringLiteral("qtbase_") + LangModel::languageCodes().at(languageIndex);
+    if (!translator->load(file, QLibraryInfo::location(QLibraryInfo::TranslationsPath))) {
+        CULINOR_DIAG("mainwindow", QStringLiteral("No translation of Qt's own texts: ") + file);
+        delete translator;
+        return;
+    }
+    QCoreApplication::installTranslator(translator);
+    installed = translator;
 }
 
 void MainWindow::_refresh()

@@ -85,6 +85,7 @@ private:
     bool _selectFile(QString& fileName, bool saving);
     bool _askToSave();
     bool _confirmReplace(const QString& fileName);
+    void _installQtTranslation(int languageIndex);
     void _refresh();
     void _showFailure(const char* message);
     QString _translate(const QString& text) const;

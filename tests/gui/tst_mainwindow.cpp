@@ -20,7 +20,9 @@
 #include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QProcess>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QSplashScreen>
 #include <QSqlQuery>
@@ -389,14 +391,16 @@ void TestMainWindow::translatedInterface_data()
     QTest::addColumn<QStringList>("menus");
     QTest::addColumn<QStringList>("tabs");
     QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("cancel");
     QTest::newRow("Russian") << 1 << QStringList({"Файл", "Параметры", "Справка"})
                              << QStringList({"Рецепты", "Ингредиенты", "Планы готовки"})
-                             << "Книга рецептов";
+                             << "Книга рецептов" << "Отмена";
     QTest::newRow("French") << 2 << QStringList({"Fichier", "Paramètres", "Aide"})
                             << QStringList({"Recettes", "Ingrédients", "Plans de cuisine"})
-                            << "Livre de recettes";
+                            << "Livre de recettes" << "Annuler";
     QTest::newRow("German") << 3 << QStringList({"Datei", "Einstellungen", "Hilfe"})
-                            << QStringList({"Rezepte", "Zutaten", "Kochpläne"}) << "Rezeptbuch";
+                            << QStringList({"Rezepte", "Zutaten", "Kochpläne"}) << "Rezeptbuch"
+                            << "Abbrechen";
 }
 
 void TestMainWindow::translatedInterface()
@@ -405,6 +409,7 @@ void TestMainWindow::translatedInterface()
     QFETCH(QStringList, menus);
     QFETCH(QStringList, tabs);
     QFETCH(QString, title);
+    QFETCH(QString, cancel);
     _start();
     _fixture.reset(); // the first window made the settings; the next one reads them
     appSettings()->setValue(SettingKey::Language, language);
@@ -419,6 +424,10 @@ void TestMainWindow::translatedInterface()
         tabTitles << tabWidget->tabText(i);
     QCOMPARE(tabTitles, tabs);
     QCOMPARE(AppInfo::instance()->title, title);
+    // Qt's own dialogs and buttons speak the same language.
+    QMessageBox box;
+    box.setStandardButtons(QMessageBox::Cancel);
+    QCOMPARE(box.button(QMessageBox::Cancel)->text(), cancel);
     // Every text the window showed had a translation.
     QStringList untranslated;
     for (const QString& text : _window()->langModel->untranslated)
