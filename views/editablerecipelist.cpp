@@ -5,6 +5,7 @@
 #include "data/recipe.h"
 #include "editing/verticalscrollarea.h"
 #include "images/dropimagelabel.h"
+#include "images/photoiconengine.h"
 #include "images/pictures.h"
 #include "lang/langmodel.h"
 #include "views/pageview.h"
@@ -228,17 +229,13 @@ void EditableRecipeList::_addListItem(std::vector<QVariant>& row)
         CULINOR_DIAG("mainwindow", "Error: list row without id and name");
         return;
     }
-    QPixmap photo;
-    if (row.size() >= 3)
-        varToPixmap(row[2], photo);
-    else
-        photo.load(defaultPhotoPath());
-
+    // The photo is decoded when its icon is first drawn.
+    const QIcon icon(new PhotoIconEngine(row.size() >= 3 ? row[2] : QVariant()));
     bool ok = false;
     const int id = row[0].toInt(&ok);
     auto* item = new QListWidgetItem(row[1].toString());
     item->setData(IdRole, ok ? QVariant(id) : row[0]);
-    item->setData(Qt::DecorationRole, QIcon(photo));
+    item->setData(Qt::DecorationRole, icon);
     item->setFlags(item->flags() | Qt::ItemIsEditable);
     list->addItem(item);
 }

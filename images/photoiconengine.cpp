@@ -1,0 +1,52 @@
+#include "images/photoiconengine.h"
+
+#include "images/pictures.h"
+
+#include <QPainter>
+
+PhotoIconEngine::PhotoIconEngine(const QVariant& photo) : _photo(photo) {}
+
+const QPixmap& PhotoIconEngine::_picture()
+{
+    if (!_isDecoded) {
+        varToPixmap(_photo, _decoded);
+        _photo = QVariant(); // the bytes are not needed once decoded
+        _isDecoded = true;
+    }
+    return _decoded;
+}
+
+void PhotoIconEngine::paint(QPainter* painter, const QRect& rect, QIcon::Mode mode,
+                            QIcon::State state)
+{
+    const QPixmap picture = pixmap(rect.size(), mode, state);
+    if (picture.isNull())
+        return;
+    const QSize size = picture.size();
+    painter->drawPixmap(rect.x() + (rect.width() - size.width()) / 2,
+                        rect.y() + (rect.height() - size.height()) / 2, picture);
+}
+
+QPixmap PhotoIconEngine::pixmap(const QSize& size, QIcon::Mode, QIcon::State)
+{
+    const QPixmap& picture = _picture();
+    if (picture.isNull() || size.isEmpty())
+        return QPixmap();
+    if (picture.width() <= size.width() && picture.height() <= size.height())
+        return picture;
+    return picture.scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+}
+
+QSize PhotoIconEngine::actualSize(const QSize& size, QIcon::Mode, QIcon::State)
+{
+    // Asked for every item when a list lays itself out: answer without decoding.
+    if (!_isDecoded)
+        return size;
+    const QSize picture = _decoded.size();
+    return picture.isEmpty() ? QSize() : picture.scaled(size, Qt::KeepAspectRatio).boundedTo(picture);
+}
+
+QIconEngine* PhotoIconEngine::clone() const
+{
+    return new PhotoIconEngine(*this);
+}
