@@ -5,30 +5,36 @@
 #include <QBuffer>
 #include <QDir>
 
+namespace {
+
+// At most MaxPictureSide on the longer side, the other side in proportion.
+QSize displaySize(const QSize& size)
+{
+    const int w = size.width();
+    const int h = size.height();
+    if (w <= MaxPictureSide && h <= MaxPictureSide)
+        return size;
+    if (w > h)
+        return QSize(MaxPictureSide, h * MaxPictureSide / w);
+    return QSize(w * MaxPictureSide / h, MaxPictureSide);
+}
+
+} // namespace
+
 QPixmap scaleForDisplay(const QPixmap& picture)
 {
-    const int w = picture.width();
-    const int h = picture.height();
-    if (w <= MaxPictureSide && h <= MaxPictureSide)
-        return picture;
-    if (w > h)
-        return picture.scaled(MaxPictureSide, h * MaxPictureSide / w, Qt::IgnoreAspectRatio,
-                              Qt::FastTransformation);
-    return picture.scaled(w * MaxPictureSide / h, MaxPictureSide, Qt::IgnoreAspectRatio,
-                          Qt::FastTransformation);
+    const QSize size = displaySize(picture.size());
+    return size == picture.size()
+               ? picture
+               : picture.scaled(size, Qt::IgnoreAspectRatio, Qt::FastTransformation);
 }
 
 QImage scaleForDisplay(const QImage& picture)
 {
-    const int w = picture.width();
-    const int h = picture.height();
-    if (w <= MaxPictureSide && h <= MaxPictureSide)
-        return picture;
-    if (w > h)
-        return picture.scaled(MaxPictureSide, h * MaxPictureSide / w, Qt::IgnoreAspectRatio,
-                              Qt::FastTransformation);
-    return picture.scaled(w * MaxPictureSide / h, MaxPictureSide, Qt::IgnoreAspectRatio,
-                          Qt::FastTransformation);
+    const QSize size = displaySize(picture.size());
+    return size == picture.size()
+               ? picture
+               : picture.scaled(size, Qt::IgnoreAspectRatio, Qt::FastTransformation);
 }
 
 bool encodePicture(const QImage& picture, QByteArray& bytes, QString* format)
