@@ -56,6 +56,7 @@ void EditableDataList::onSetImageRequested()
         return;
     }
     label->setImage(picture, false);
+    label->showInfo(QString()); // an earlier error no longer applies
 }
 
 void EditableDataList::onClearImageRequested()

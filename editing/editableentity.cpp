@@ -26,6 +26,10 @@ void EditableEntity::imageToVar(ImageLabel* label, QVariant& out)
     out = QVariant(QByteArray("0"));
     if (label->empty)
         return;
+    if (!label->storedBytes.isEmpty()) {
+        out = QVariant(label->storedBytes);
+        return;
+    }
     const QPixmap picture = label->pixmap(Qt::ReturnByValue);
     if (picture.isNull()) {
         label->showInfo(translate("Error: cannot save image"));

@@ -7,6 +7,7 @@ ImageLabel::ImageLabel(QWidget* parent) : QLabel(parent) {}
 void ImageLabel::setImage(const QPixmap& picture, bool empty)
 {
     this->empty = empty;
+    storedBytes.clear();
     if (empty && infoLabel)
         infoLabel->clear();
     setPixmap(scaleForDisplay(picture));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QLabel>
 #include <QPixmap>
 
@@ -18,4 +19,7 @@ public:
 
     bool empty = false;
     QLabel* infoLabel = nullptr;
+    // The stored picture bytes it was loaded with, until the picture is
+    // replaced: saving them again as they are spares a lossy re-encoding.
+    QByteArray storedBytes;
 };

@@ -81,6 +81,8 @@ void varToImageLabel(ImageLabel* label, const QVariant& value)
     const bool usedDefault = varToPixmap(value, picture);
     label->setImage(picture, false);
     label->empty = usedDefault;
+    if (!usedDefault && !picture.isNull())
+        label->storedBytes = value.toByteArray();
 }
 
 QString imageVarToHtml(const QVariant& value)
