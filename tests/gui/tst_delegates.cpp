@@ -26,10 +26,7 @@ private slots:
 
     void columnsOfTable_data();
     void columnsOfTable();
-    void editButtons();
     void addRowChecksSize();
-    void addRowStoresId_data();
-    void addRowStoresId();
     void baseRowEditActionOnlyReports();
 
     void intCellKeepsLargeValues();
@@ -127,17 +124,6 @@ void TestDelegates::columnsOfTable()
     QCOMPARE(grid->selectionBehavior(), QAbstractItemView::SelectRows);
 }
 
-void TestDelegates::editButtons()
-{
-    EditableDataTable editor(_book.document.get(), Book::Ingredients);
-    QWidget holder;
-    holder.setLayout(editor.layout);
-    QStringList buttons;
-    for (QPushButton* button : editor.buttons)
-        buttons << button->objectName() + ":" + button->toolTip() + ":" + button->text();
-    QCOMPARE(buttons, (QStringList{"a:Add row:", "c:Copy row:", "d:Delete row:"}));
-}
-
 void TestDelegates::addRowChecksSize()
 {
     EditableDataTable editor(_book.document.get(), Book::Ingredients);
@@ -149,31 +135,6 @@ void TestDelegates::addRowChecksSize()
     QCOMPARE(editor.grid->rowCount(), 0);
     QVERIFY(messages.contains(
         "Vector size and column count don't match: vector size 3 table columns 4"));
-}
-
-void TestDelegates::addRowStoresId_data()
-{
-    QTest::addColumn<int>("id");
-    QTest::newRow("no id") << -1;
-    QTest::newRow("id 7") << 7;
-}
-
-void TestDelegates::addRowStoresId()
-{
-    QFETCH(int, id);
-    EditableSubTable sub(_book.document.get(), Book::RecipeIngredients, Book::LineRecipe);
-    QWidget holder;
-    holder.setLayout(sub.layout);
-    std::vector<QVariant> first{1, "Salt", 0.5, "g"};
-    std::vector<QVariant> second{1, "Pepper", 2, "pcs."};
-    QCOMPARE(sub.addRow(first, id), 0);
-    QCOMPARE(sub.addRow(second, id), 1);
-    const int r = rowWithText(sub.grid, 1, "Pepper");
-    QCOMPARE(sub.grid->item(r, 2)->text(), QString("2"));
-    for (int c = 0; c < 4; ++c) {
-        const QVariant stored = sub.grid->item(r, c)->data(Qt::UserRole + 1);
-        QCOMPARE(stored.isValid() ? stored.toInt() : -1, id);
-    }
 }
 
 void TestDelegates::baseRowEditActionOnlyReports()

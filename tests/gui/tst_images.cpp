@@ -144,13 +144,11 @@ private slots:
 
     void displayRuleAndStoredFormat_data();
     void displayRuleAndStoredFormat();
-    void emptyFlagClearsInfoLabel();
     void placeholderRule_data();
     void placeholderRule();
     void failedStoreKeepsNoPicture_data();
     void failedStoreKeepsNoPicture();
     void imageVarToHtmlEmbedsPicture();
-    void extensions_data();
     void extensions();
     void sourceScanner_data();
     void sourceScanner();
@@ -159,18 +157,13 @@ private slots:
 
     void labelTakesMimeData_data();
     void labelTakesMimeData();
-    void labelDownloads_data();
-    void labelDownloads();
     void labelDragAndDrop();
 
-    void textBodyHtml();
     void textPastesPlainText();
     void textEmbedsRawPictures();
     void textDownloadsImageUrlsOnly();
-    void textDownloadScaledAndAppended();
     void rawPictureSurvivesSaveAndReload();
 
-    void photoEditorWidgets();
     void setImageFromFile_data();
     void setImageFromFile();
     void photoButtons_data();
@@ -262,19 +255,6 @@ void TestImages::displayRuleAndStoredFormat()
     QCOMPARE(stored(&label), QByteArray("0"));
 }
 
-void TestImages::emptyFlagClearsInfoLabel()
-{
-    ImageLabel label;
-    QLabel info("old message");
-    label.infoLabel = &info;
-    label.setImage(QPixmap::fromImage(picture(10, 10, false)), false);
-    QCOMPARE(info.text(), QString("old message"));
-    QVERIFY(!label.empty);
-    label.setImage(QPixmap::fromImage(picture(10, 10, false)), true);
-    QVERIFY(label.empty);
-    QVERIFY(info.text().isEmpty());
-}
-
 void TestImages::placeholderRule_data()
 {
     QTest::addColumn<QByteArray>("value");
@@ -353,21 +333,12 @@ void TestImages::imageVarToHtmlEmbedsPicture()
     QCOMPARE(decodeFirstDataImage(missing).size(), QSize(30, 20));
 }
 
-void TestImages::extensions_data()
-{
-    QTest::addColumn<QString>("extension");
-    QTest::addColumn<bool>("accepted");
-    for (const char* yes : {"bmp", "jpg", "jpeg", "png", "BMP", "JPG", "JPEG", "PNG"})
-        QTest::newRow(yes) << yes << true;
-    for (const char* no : {"Png", "gif", "", "jPg"})
-        QTest::newRow(no[0] ? no : "empty") << no << false;
-}
-
 void TestImages::extensions()
 {
-    QFETCH(QString, extension);
-    QFETCH(bool, accepted);
-    QCOMPARE(isImageExtension(extension), accepted);
+    for (const char* yes : {"bmp", "jpg", "jpeg", "png", "BMP", "JPG", "JPEG", "PNG"})
+        QVERIFY2(isImageExtension(yes), yes);
+    for (const char* no : {"Png", "gif", "", "jPg"})
+        QVERIFY2(!isImageExtension(no), no);
 }
 
 void TestImages::sourceScanner_data()
@@ -426,74 +397,47 @@ void TestImages::sourceKinds()
         QCOMPARE(QImage::fromData(bytes, "png").size(), QSize(4, 4));
 }
 
+// Each step of reading dropped data is an alternative: the first that gives
+// a picture ends the search, so a picture is fetched once.
 void TestImages::labelTakesMimeData_data()
 {
-    QTest::addColumn<QString>("kind");
-    QTest::addColumn<QString>("content");
-    QTest::addColumn<QSize>("shown"); // invalid: nothing shown
+    QTest::addColumn<bool>("raw");
+    QTest::addColumn<QString>("html"); // %1 stands for the local server
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("urls"); // "/path" on the server, or a file name
+    QTest::addColumn<QSize>("shown");      // invalid: nothing shown
     QTest::addColumn<QString>("info");
+    QTest::addColumn<QStringList>("requests");
     const QString png = QString::fromLatin1(encoded(picture(60, 40, true), "PNG").toBase64());
-    QTest::newRow("raw picture") << "image" << "" << QSize(200, 50) << "";
+    const QStringList none;
+    QTest::newRow("raw picture") << true << "" << "" << none << QSize(200, 50) << "" << none;
     QTest::newRow("data url, no download")
-        << "html" << "<p>look</p><img src=\"data:image/png;base64," + png + "\">" << QSize(60, 40)
-        << "";
+        << false << "<p>look</p><img src=\"data:image/png;base64," + png + "\">" << "" << none
+        << QSize(60, 40) << "" << none;
     QTest::newRow("long format name")
-        << "html" << "<img src=\"data:image/svg+xml;base64,PHN2Zz48L3N2Zz4=\">" << QSize()
-        << "Unknown format";
-    QTest::newRow("plain words") << "text" << "just words" << QSize() << "Unknown format";
+        << false << "<img src=\"data:image/svg+xml;base64,PHN2Zz48L3N2Zz4=\">" << "" << none
+        << QSize() << "Unknown format" << none;
+    QTest::newRow("plain words") << false << "" << "just words" << none << QSize()
+                                 << "Unknown format" << none;
+    QTest::newRow("html address") << false << "<img src=\"%1/dish.jpg\">" << "" << none
+                                  << QSize(200, 100) << "" << QStringList{"/dish.jpg"};
+    QTest::newRow("broken url, then a file")
+        << false << "" << "" << QStringList{"/broken.png", "dropped.png"} << QSize(50, 80) << ""
+        << QStringList{"/broken.png"};
+    QTest::newRow("html and url of one picture")
+        << false << "<img src=\"%1/once.png\">" << "" << QStringList{"/once.png"} << QSize(20, 20)
+        << "" << QStringList{"/once.png"};
 }
 
 void TestImages::labelTakesMimeData()
 {
-    QFETCH(QString, kind);
-    QFETCH(QString, content);
-    QFETCH(QSize, shown);
-    QFETCH(QString, info);
-    DropImageLabel label;
-    QLabel infoLabel;
-    label.infoLabel = &infoLabel;
-    label.empty = true;
-    QMimeData data;
-    if (kind == "image")
-        data.setImageData(picture(400, 100, false));
-    else if (kind == "html")
-        data.setHtml(content);
-    else
-        data.setText(content);
-    MessageCapture messages;
-    label.getImagesFromMimeData(&data);
-    QCOMPARE(label.pixmap(Qt::ReturnByValue).isNull() ? QSize() : shownSize(label), shown);
-    QCOMPARE(label.empty, !shown.isValid());
-    QCOMPARE(infoLabel.text(), info);
-    QVERIFY(!messages.contains("url:"));
-}
-
-// Each step of reading dropped data is an alternative: the first that gives
-// a picture ends the search, so a picture is fetched once.
-void TestImages::labelDownloads_data()
-{
-    QTest::addColumn<QString>("html");        // an <img> of this address, if any
-    QTest::addColumn<QStringList>("urls");    // "/path" on the server, or a file name
-    QTest::addColumn<QSize>("shown");
-    QTest::addColumn<QStringList>("requests");
-    QTest::addColumn<bool>("urlsTried");
-    QTest::newRow("html address") << "/dish.jpg" << QStringList{} << QSize(200, 100)
-                                  << QStringList{"/dish.jpg"} << false;
-    QTest::newRow("broken url, then a file")
-        << "" << QStringList{"/broken.png", "dropped.png"} << QSize(50, 80)
-        << QStringList{"/broken.png"} << true;
-    QTest::newRow("html and url of one picture")
-        << "/once.png" << QStringList{"/once.png"} << QSize(20, 20) << QStringList{"/once.png"}
-        << false;
-}
-
-void TestImages::labelDownloads()
-{
+    QFETCH(bool, raw);
     QFETCH(QString, html);
+    QFETCH(QString, text);
     QFETCH(QStringList, urls);
     QFETCH(QSize, shown);
+    QFETCH(QString, info);
     QFETCH(QStringList, requests);
-    QFETCH(bool, urlsTried);
     PictureServer server;
     server.bodies["/dish.jpg"] = encoded(picture(300, 150, false), "JPG");
     server.bodies["/once.png"] = encoded(picture(20, 20, true), "PNG");
@@ -503,23 +447,33 @@ void TestImages::labelDownloads()
     for (const QString& url : urls)
         links << (url.startsWith('/') ? QUrl(server.url(url))
                                       : QUrl::fromLocalFile(_book.dir->filePath(url)));
-    DropImageLabel label;
-    QLabel info;
-    label.infoLabel = &info;
-    label.empty = true;
     QMimeData data;
+    if (raw)
+        data.setImageData(picture(400, 100, false));
     if (!html.isEmpty())
-        data.setHtml("<img src=\"" + server.url(html) + "\">");
-    data.setUrls(links);
+        data.setHtml(html.arg(server.url(QString())));
+    if (!text.isEmpty())
+        data.setText(text);
+    if (!links.isEmpty())
+        data.setUrls(links);
+    DropImageLabel label;
+    QLabel infoLabel;
+    label.infoLabel = &infoLabel;
+    label.empty = true;
     MessageCapture messages;
     label.getImagesFromMimeData(&data);
-    QTRY_COMPARE(shownSize(label), shown);
-    QVERIFY(!label.empty);
-    QTest::qWait(200);
+    if (shown.isValid())
+        QTRY_COMPARE(shownSize(label), shown);
+    QTest::qWait(requests.isEmpty() ? 0 : 200);
+    QCOMPARE(label.pixmap(Qt::ReturnByValue).isNull(), !shown.isValid());
+    QCOMPARE(label.empty, !shown.isValid());
+    QCOMPARE(infoLabel.text(), info);
     QCOMPARE(server.requests, requests);
-    QVERIFY(info.text().isEmpty());
+    // Dropped links are read one after another only when nothing else gave a picture.
+    QCOMPARE(messages.contains("url:"), !html.contains("%1") && !links.isEmpty());
     for (const QUrl& link : links)
-        QCOMPARE(messages.contains("url:" + link.toString()), urlsTried);
+        if (html.isEmpty())
+            QVERIFY(messages.contains("url:" + link.toString()));
 }
 
 void TestImages::labelDragAndDrop()
@@ -540,18 +494,6 @@ void TestImages::labelDragAndDrop()
     QApplication::sendEvent(&label, &drop);
     QVERIFY(drop.isAccepted());
     QCOMPARE(shownSize(label), QSize(30, 30));
-}
-
-void TestImages::textBodyHtml()
-{
-    DropTextEdit edit;
-    edit.setHtml("<p>Hello <b>cook</b></p>");
-    const QString body = edit.bodyHtml();
-    QVERIFY(!body.contains("body"));
-    QVERIFY(!body.contains("<html"));
-    DropTextEdit again;
-    again.setHtml(body);
-    QCOMPARE(again.toPlainText(), QString("Hello cook"));
 }
 
 // Plain text and links to what is not a picture arrive as text.
@@ -593,6 +535,7 @@ void TestImages::textEmbedsRawPictures()
 
     const QString body = edit.bodyHtml();
     QCOMPARE(body.count("data:image/"), 2);
+    QVERIFY(!body.contains("<body") && !body.contains("<html"));
     QVERIFY(body.contains("data:image/png;base64,"));
     QVERIFY(body.contains("data:image/jpg;base64,"));
     QCOMPARE(decodeFirstDataImage(body).size(), QSize(200, 50));
@@ -605,35 +548,26 @@ void TestImages::textEmbedsRawPictures()
     QCOMPARE(qvariant_cast<QImage>(shown).size(), QSize(200, 50));
 }
 
+// Every link with a picture's extension is fetched and appended, scaled by
+// the display rule; other links are left alone.
 void TestImages::textDownloadsImageUrlsOnly()
 {
     PictureServer server;
     for (const char* path : {"/a.PNG", "/b.Png", "/c.gif"})
         server.bodies[path] = encoded(picture(30, 10, true), "PNG");
-    DropTextEdit edit;
-    edit.setPlainText("Dish");
-    QMimeData data;
-    data.setUrls({QUrl(server.url("/a.PNG")), QUrl(server.url("/b.Png")),
-                  QUrl(server.url("/c.gif")), QUrl("http://127.0.0.1:1/noextension")});
-    edit.insertFromMimeData(&data);
-    QTRY_COMPARE(edit.bodyHtml().count("data:image/"), 1);
-    QTest::qWait(200);
-    QCOMPARE(server.requests, QStringList{"/a.PNG"});
-    QVERIFY(edit.toPlainText().startsWith("Dish"));
-}
-
-void TestImages::textDownloadScaledAndAppended()
-{
     const QString file = _book.dir->filePath("wide.jpg");
     QVERIFY(picture(400, 100, false).save(file, "JPG"));
     DropTextEdit edit;
     edit.setHtml("<p>Before</p>");
     QMimeData data;
-    data.setUrls({QUrl::fromLocalFile(file)});
+    data.setUrls({QUrl::fromLocalFile(file), QUrl(server.url("/a.PNG")), QUrl(server.url("/b.Png")),
+                  QUrl(server.url("/c.gif")), QUrl("http://127.0.0.1:1/noextension")});
     edit.insertFromMimeData(&data);
-    QTRY_VERIFY(edit.bodyHtml().contains("data:image/jpg;base64,"));
+    QTRY_COMPARE(edit.bodyHtml().count("data:image/"), 2);
+    QTest::qWait(200);
+    QCOMPARE(server.requests, QStringList{"/a.PNG"});
     const QString body = edit.bodyHtml();
-    QVERIFY(body.indexOf("Before") < body.indexOf("data:image/"));
+    QVERIFY(body.indexOf("Before") < body.indexOf("data:image/jpg;base64,"));
     QCOMPARE(decodeFirstDataImage(body).size(), QSize(200, 50));
 }
 
@@ -668,23 +602,6 @@ void TestImages::rawPictureSurvivesSaveAndReload()
     QCOMPARE(decodeFirstDataImage(stored).pixelColor(5, 5).rgb(), QColor(Qt::darkYellow).rgb());
 }
 
-void TestImages::photoEditorWidgets()
-{
-    buildList();
-    const QString index = QString::number(Book::RecipePhoto);
-    auto* label = qobject_cast<DropImageLabel*>(photo());
-    QVERIFY(label);
-    QCOMPARE(label->toolTip(), QString("You can drag and drop image here"));
-    // The buttons name the field they act on.
-    for (const char* text : {"Set image", "Clear image", "Get image from web camera"})
-        QCOMPARE(button(text)->objectName(), index);
-    QCOMPARE(label->infoLabel, _book.window->findChild<QLabel*>("imageinfo_" + index));
-    QVERIFY(label->infoLabel);
-    // The sample photos are removed here, so every recipe shows the default photo.
-    QVERIFY(label->empty);
-    QCOMPARE(shownSize(*label), QSize(30, 20));
-}
-
 void TestImages::setImageFromFile_data()
 {
     QTest::addColumn<QByteArray>("content"); // empty: the dialog is cancelled
@@ -711,9 +628,7 @@ void TestImages::setImageFromFile()
         photo()->infoLabel->setText("old message"); // cancelling clears an earlier message
     MessageCapture messages;
     answerDialog<QFileDialog>(this, [file, content](QFileDialog* dialog) {
-        QCOMPARE(dialog->windowTitle(), QString("Select image"));
         QCOMPARE(dialog->nameFilters(), QStringList{"Image files (*.bmp *.jpg *.jpeg *.png)"});
-        QCOMPARE(dialog->fileMode(), QFileDialog::ExistingFile);
         if (content.isEmpty())
             return dialog->reject();
         dialog->selectFile(file);
@@ -722,6 +637,7 @@ void TestImages::setImageFromFile()
     click("Set image");
     QCOMPARE(photo()->infoLabel->text(), info);
     QCOMPARE(messages.contains("Cannot load image: incorrect format"), !info.isEmpty());
+    // The sample photos are removed here, so a recipe without one shows the default.
     QCOMPARE(shownSize(*photo()), shown.isValid() ? shown : QSize(30, 20));
     QCOMPARE(photo()->empty, !shown.isValid());
     click("Save");
