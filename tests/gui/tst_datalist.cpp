@@ -39,10 +39,8 @@ private slots:
     void searchMatchesPrefixIgnoringCase_data();
     void searchMatchesPrefixIgnoringCase();
     void sortTogglesAndPlacesNewItems();
-    void addAppendsNewItem();
-    void copyDuplicatesRowAndDetails();
-    void deleteAsksFirst_data();
-    void deleteAsksFirst();
+    void rowActions_data();
+    void rowActions();
     void renameInPlaceWritesAtOnce();
     void saveOrRevertPanelEdits_data();
     void saveOrRevertPanelEdits();
@@ -203,71 +201,62 @@ void TestDataList::sortTogglesAndPlacesNewItems()
     QCOMPARE(texts(), (QStringList{"Hamburger", "NewItem", "Pizza", "Shawarma"}));
 }
 
-void TestDataList::addAppendsNewItem()
+void TestDataList::rowActions_data()
 {
-    build();
-    QSignalSpy changed(_list, &EditableEntity::documentChanged);
-    QTest::mouseClick(action("a"), Qt::LeftButton);
-    QCOMPARE(changed.count(), 1);
-    QCOMPARE(texts(), (QStringList{"Pizza", "Hamburger", "Shawarma", "NewItem"}));
-    const int id = idOf(_list->list->item(3));
-    QCOMPARE(storedName(id), QString("NewItem"));
-    QCOMPARE(_book.row(Book::Recipes, id)[Book::RecipeRating].toInt(), 5);
-    QCOMPARE(panelName(), QString("Pizza"));
-    QCOMPARE(_list->_currentItemID(), _book.document->getIDByName(Book::Recipes, "Pizza"));
-}
-
-void TestDataList::copyDuplicatesRowAndDetails()
-{
-    build();
-    QListWidgetItem* shawarma = item("Shawarma");
-    clickItem(shawarma);
-    QSignalSpy changed(_list, &EditableEntity::documentChanged);
-    QTest::mouseClick(action("c"), Qt::LeftButton);
-    QCOMPARE(changed.count(), 1);
-    QCOMPARE(texts(), (QStringList{"Pizza", "Hamburger", "Shawarma", "Shawarma"}));
-    const int copy = idOf(_list->list->item(3));
-    QVERIFY(copy != idOf(shawarma));
-    QCOMPARE(countRows(Book::RecipeIngredients, "id_rec=" + QString::number(copy)), 9);
-    QCOMPARE(countRows(Book::RecipeTags, "id_rec=" + QString::number(copy)), 2);
-}
-
-void TestDataList::deleteAsksFirst_data()
-{
-    QTest::addColumn<int>("answer");
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<QString>("selected"); // empty: the first item, current after filling
+    QTest::addColumn<int>("answer");       // to the deletion question
     QTest::addColumn<QStringList>("left");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("no keeps everything")
-        << int(QMessageBox::No) << QStringList{"Pizza", "Hamburger", "Shawarma"} << "Pizza";
-    QTest::newRow("yes shows the next item")
-        << int(QMessageBox::Yes) << QStringList{"Hamburger", "Shawarma"} << "Hamburger";
+    QTest::addColumn<int>("lines"); // ingredient lines of the copy or the deleted row
+    const int no = QMessageBox::No, yes = QMessageBox::Yes;
+    QTest::newRow("add appends") << "a" << "" << 0
+                                 << QStringList{"Pizza", "Hamburger", "Shawarma", "NewItem"}
+                                 << "Pizza" << 0;
+    QTest::newRow("copy with details") << "c" << "Shawarma" << 0
+                                       << QStringList{"Pizza", "Hamburger", "Shawarma", "Shawarma"}
+                                       << "Shawarma" << 9;
+    QTest::newRow("delete answered no") << "d" << "" << no
+                                        << QStringList{"Pizza", "Hamburger", "Shawarma"} << "Pizza"
+                                        << 3;
+    QTest::newRow("delete shows the next item")
+        << "d" << "" << yes << QStringList{"Hamburger", "Shawarma"} << "Hamburger" << 0;
+    QTest::newRow("delete of the last shows the one before")
+        << "d" << "Shawarma" << yes << QStringList{"Pizza", "Hamburger"} << "Hamburger" << 0;
 }
 
-void TestDataList::deleteAsksFirst()
+void TestDataList::rowActions()
 {
+    QFETCH(QString, code);
+    QFETCH(QString, selected);
     QFETCH(int, answer);
     QFETCH(QStringList, left);
     QFETCH(QString, shown);
+    QFETCH(int, lines);
     build();
-    const int pizza = idOf(item("Pizza"));
+    if (!selected.isEmpty())
+        clickItem(item(selected));
+    const int selectedId = _list->_currentItemID();
     QSignalSpy changed(_list, &EditableEntity::documentChanged);
-    answerNextQuestion(QMessageBox::StandardButton(answer));
-    QTest::mouseClick(action("d"), Qt::LeftButton);
-    QCOMPARE(changed.count(), answer == QMessageBox::Yes ? 1 : 0);
+    if (answer)
+        answerNextQuestion(QMessageBox::StandardButton(answer));
+    QTest::mouseClick(action(code), Qt::LeftButton);
+
+    QCOMPARE(changed.count(), answer == QMessageBox::No ? 0 : 1);
     QCOMPARE(texts(), left);
     QCOMPARE(countRows(Book::Recipes), left.size());
-    QCOMPARE(countRows(Book::RecipeIngredients, "id_rec=" + QString::number(pizza)),
-             left.contains("Pizza") ? 3 : 0);
     QCOMPARE(panelName(), shown);
-    if (answer == QMessageBox::No)
-        return;
-    // Deleting the last item shows the one before it.
-    clickItem(item("Shawarma"));
-    answerNextQuestion(QMessageBox::Yes);
-    QTest::mouseClick(action("d"), Qt::LeftButton);
-    QCOMPARE(texts(), QStringList{"Hamburger"});
-    QCOMPARE(panelName(), QString("Hamburger"));
-    QCOMPARE(_list->_currentItemID(), _book.document->getIDByName(Book::Recipes, "Hamburger"));
+    QCOMPARE(_list->_currentItemID(), _book.document->getIDByName(Book::Recipes, shown));
+    const int last = idOf(_list->list->item(_list->list->count() - 1));
+    const QString details = "id_rec=" + QString::number(code == "d" ? selectedId : last);
+    QCOMPARE(countRows(Book::RecipeIngredients, details), lines);
+    QCOMPARE(storedName(last), left.last());
+    if (code == "a")
+        QCOMPARE(_book.row(Book::Recipes, last)[Book::RecipeRating].toInt(), 5);
+    if (code == "c") {
+        QVERIFY(last != selectedId);
+        QCOMPARE(countRows(Book::RecipeTags, details), 2);
+    }
 }
 
 void TestDataList::renameInPlaceWritesAtOnce()
