@@ -120,17 +120,6 @@ QSize shownSize(const QLabel& label)
     return label.pixmap(Qt::ReturnByValue).size();
 }
 
-// Answers the next modal dialog of type T with the given action.
-template <typename T, typename F>
-void answerDialog(QObject* context, F action)
-{
-    QTimer::singleShot(0, context, [action]() {
-        auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
-        QVERIFY(dialog);
-        action(dialog);
-    });
-}
-
 } // namespace
 
 class TestImages : public QObject
@@ -164,8 +153,6 @@ private slots:
     void textDownloadsImageUrlsOnly();
     void rawPictureSurvivesSaveAndReload();
 
-    void setImageFromFile_data();
-    void setImageFromFile();
     void photoButtons_data();
     void photoButtons();
     void imageLabelLookupFailures_data();
@@ -176,7 +163,6 @@ private:
     QPushButton* button(const QString& text);
     void click(const QString& text) { QTest::mouseClick(button(text), Qt::LeftButton); }
     ImageLabel* photo();
-    QByteArray storedPhoto();
 
     SampleBook _book;
     EditableDataList* _list = nullptr;
@@ -214,12 +200,6 @@ QPushButton* TestImages::button(const QString& text)
 ImageLabel* TestImages::photo()
 {
     return qobject_cast<ImageLabel*>(_list->form.widgets[Book::RecipePhoto].widget);
-}
-
-QByteArray TestImages::storedPhoto()
-{
-    const int pizza = _book.document->getIDByName(Book::Recipes, "Pizza");
-    return _book.row(Book::Recipes, pizza)[Book::RecipePhoto].toByteArray();
 }
 
 void TestImages::displayRuleAndStoredFormat_data()
@@ -602,100 +582,79 @@ void TestImages::rawPictureSurvivesSaveAndReload()
     QCOMPARE(decodeFirstDataImage(stored).pixelColor(5, 5).rgb(), QColor(Qt::darkYellow).rgb());
 }
 
-void TestImages::setImageFromFile_data()
-{
-    QTest::addColumn<QByteArray>("content"); // empty: the dialog is cancelled
-    QTest::addColumn<QSize>("shown");        // invalid: the photo stays
-    QTest::addColumn<QString>("info");
-    QTest::newRow("picture") << encoded(picture(400, 300, true), "PNG") << QSize(200, 150) << "";
-    QTest::newRow("not a picture") << QByteArray("this is not a picture") << QSize()
-                                   << "<i>Cannot load image: incorrect format</i>";
-    QTest::newRow("cancelled") << QByteArray() << QSize() << "";
-}
-
-void TestImages::setImageFromFile()
-{
-    QFETCH(QByteArray, content);
-    QFETCH(QSize, shown);
-    QFETCH(QString, info);
-    buildList();
-    const QString file = _book.dir->filePath("photo.png");
-    QFile out(file);
-    QVERIFY(out.open(QIODevice::WriteOnly));
-    out.write(content);
-    out.close();
-    if (content.isEmpty())
-        photo()->infoLabel->setText("old message"); // cancelling clears an earlier message
-    MessageCapture messages;
-    answerDialog<QFileDialog>(this, [file, content](QFileDialog* dialog) {
-        QCOMPARE(dialog->nameFilters(), QStringList{"Image files (*.bmp *.jpg *.jpeg *.png)"});
-        if (content.isEmpty())
-            return dialog->reject();
-        dialog->selectFile(file);
-        static_cast<QDialog*>(dialog)->accept();
-    });
-    click("Set image");
-    QCOMPARE(photo()->infoLabel->text(), info);
-    QCOMPARE(messages.contains("Cannot load image: incorrect format"), !info.isEmpty());
-    // The sample photos are removed here, so a recipe without one shows the default.
-    QCOMPARE(shownSize(*photo()), shown.isValid() ? shown : QSize(30, 20));
-    QCOMPARE(photo()->empty, !shown.isValid());
-    click("Save");
-    if (shown.isValid()) {
-        QVERIFY(storedPhoto().startsWith("\x89PNG"));
-        QCOMPARE(QImage::fromData(storedPhoto()).size(), shown);
-    } else {
-        QCOMPARE(storedPhoto(), QByteArray("0"));
-    }
-}
-
-// Clear stores "no picture"; the camera dialog cancelled keeps the photo, and
-// OK without a capture stores the default picture as picture bytes.
+// Pizza's stored 80×60 photo, then a photo button and Save. A file that is
+// no picture, a cancelled dialog or a cancelled camera keep the photo; Clear
+// stores "0"; the camera's OK without a capture stores the default picture
+// as picture bytes.
 void TestImages::photoButtons_data()
 {
-    QTest::addColumn<QString>("answer"); // empty: Clear image
-    QTest::newRow("clear stores zero") << "";
-    QTest::newRow("camera cancel keeps the photo") << "cancelButton";
-    QTest::newRow("camera OK without a capture") << "okButton";
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("answer"); // file content, or the camera dialog's button
+    QTest::addColumn<QSize>("stored");   // of the stored picture; invalid: "0"
+    QTest::addColumn<QString>("info");
+    const QSize photo(80, 60);
+    QTest::newRow("set from a file") << "Set image" << "picture" << QSize(200, 150) << "";
+    QTest::newRow("set from no picture") << "Set image" << "this is not a picture" << photo
+                                         << "<i>Cannot load image: incorrect format</i>";
+    QTest::newRow("set cancelled") << "Set image" << "" << photo << "";
+    QTest::newRow("clear") << "Clear image" << "" << QSize() << "";
+    QTest::newRow("camera cancelled") << "Get image from web camera" << "cancelButton" << photo
+                                      << "";
+    QTest::newRow("camera OK without a capture")
+        << "Get image from web camera" << "okButton" << QSize(200, 200) << "";
 }
 
 void TestImages::photoButtons()
 {
+    QFETCH(QString, button);
     QFETCH(QString, answer);
+    QFETCH(QSize, stored);
+    QFETCH(QString, info);
     buildList();
     const int pizza = _book.document->getIDByName(Book::Recipes, "Pizza");
     _book.document->updateItem(Book::Recipes, pizza, Book::RecipePhoto,
                                encoded(picture(80, 60, false), "JPG"));
     click("Revert");
-    QVERIFY(!photo()->empty);
     QCOMPARE(shownSize(*photo()), QSize(80, 60));
-    if (answer.isEmpty()) {
-        click("Clear image");
-    } else {
-        bool dialogShown = false;
-        answerDialog<WebCamDialog>(this, [answer, &dialogShown](WebCamDialog* dialog) {
-            dialogShown = true;
-            auto* capture = dialog->findChild<QPushButton*>("captureButton");
+    const QString file = _book.dir->filePath("photo.png");
+    QFile out(file);
+    QVERIFY(out.open(QIODevice::WriteOnly));
+    out.write(answer == "picture" ? encoded(picture(400, 300, true), "PNG") : answer.toLatin1());
+    out.close();
+    if (button == "Set image" && answer.isEmpty())
+        photo()->infoLabel->setText("old message"); // cancelling clears an earlier message
+    bool dialogShown = false;
+    QTimer::singleShot(0, this, [answer, file, &dialogShown]() {
+        QWidget* modal = QApplication::activeModalWidget();
+        dialogShown = modal != nullptr;
+        if (auto* files = qobject_cast<QFileDialog*>(modal)) {
+            QCOMPARE(files->nameFilters(), QStringList{"Image files (*.bmp *.jpg *.jpeg *.png)"});
+            if (answer.isEmpty())
+                return files->reject();
+            files->selectFile(file);
+            static_cast<QDialog*>(files)->accept();
+        } else if (auto* camera = qobject_cast<WebCamDialog*>(modal)) {
+            auto* capture = camera->findChild<QPushButton*>("captureButton");
             QVERIFY(capture && !capture->isEnabled()); // no camera on a headless machine
-            QTest::mouseClick(dialog->findChild<QPushButton*>(answer), Qt::LeftButton);
-        });
-        click("Get image from web camera");
-        QVERIFY(dialogShown);
-    }
+            QTest::mouseClick(camera->findChild<QPushButton*>(answer), Qt::LeftButton);
+        }
+    });
+    MessageCapture messages;
+    click(button);
+    QCOMPARE(dialogShown, button != "Clear image");
+    if (button == "Set image")
+        QCOMPARE(photo()->infoLabel->text(), info);
+    QCOMPARE(messages.contains("Cannot load image: incorrect format"), !info.isEmpty());
+    QCOMPARE(photo()->empty, !stored.isValid());
+    QCOMPARE(shownSize(*photo()), stored.isValid() ? stored : QSize(30, 20));
     click("Save");
-
-    const QImage stored = QImage::fromData(storedPhoto());
-    QCOMPARE(photo()->empty, answer.isEmpty());
-    if (answer.isEmpty()) {
-        QCOMPARE(storedPhoto(), QByteArray("0"));
-        QCOMPARE(shownSize(*photo()), QSize(30, 20));
-    } else if (answer == "cancelButton") {
-        QCOMPARE(shownSize(*photo()), QSize(80, 60));
-        QCOMPARE(stored.size(), QSize(80, 60));
-    } else {
-        QVERIFY(!stored.isNull());
-        const QColor centre = stored.pixelColor(stored.width() / 2, stored.height() / 2);
-        QVERIFY(centre.blue() > 240 && centre.red() < 16 && centre.green() < 16); // JPG is lossy
+    const QByteArray bytes = _book.row(Book::Recipes, pizza)[Book::RecipePhoto].toByteArray();
+    QCOMPARE(bytes == "0", !stored.isValid());
+    const QImage image = QImage::fromData(bytes);
+    QCOMPARE(image.isNull() ? QSize() : image.size(), stored);
+    if (answer == "okButton") { // the blue default picture; JPG is lossy
+        const QColor centre = image.pixelColor(100, 100);
+        QVERIFY(centre.blue() > 240 && centre.red() < 16 && centre.green() < 16);
     }
 }
 
