@@ -29,8 +29,8 @@ private slots:
     void addRowChecksSize();
     void baseRowEditActionOnlyReports();
 
-    void intCellKeepsLargeValues();
-    void ratingCellStaysInRange();
+    void spinCellSteps_data();
+    void spinCellSteps();
     void floatCellText_data();
     void floatCellText();
     void floatEditorUsesPointInAnyLocale();
@@ -152,41 +152,46 @@ void TestDelegates::baseRowEditActionOnlyReports()
     QVERIFY(messages.contains("Base class function called with arg(-1,-1)"));
 }
 
-// Opening an editor on a stored value must never cut it down.
-void TestDelegates::intCellKeepsLargeValues()
+// Opening an editor on a stored value must never cut it down; a rating
+// stops at ten.
+void TestDelegates::spinCellSteps_data()
 {
-    const QVariant plan[] = {"Banquet", "", 250, 1200};
-    const int id = _book.document->addRow(Book::CookingPlans, plan, 4);
-    auto* editor = new EditableDataTable(_book.document.get(), Book::CookingPlans);
+    QTest::addColumn<QString>("table");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("column");
+    QTest::addColumn<int>("value");
+    QTest::addColumn<int>("ups");
+    QTest::addColumn<int>("result");
+    QTest::newRow("large person count") << Book::CookingPlans << "Wedding"
+                                        << int(Book::PlanPersonCount) << 1200 << 1 << 1201;
+    QTest::newRow("rating") << Book::Recipes << "Pizza" << int(Book::RecipeRating) << 9 << 4 << 10;
+}
+
+void TestDelegates::spinCellSteps()
+{
+    QFETCH(QString, table);
+    QFETCH(QString, name);
+    QFETCH(int, column);
+    QFETCH(int, value);
+    QFETCH(int, ups);
+    QFETCH(int, result);
+    const int id = _book.document->getIDByName(table, name);
+    _book.document->updateItem(table, id, column, value);
+    auto* editor = new EditableDataTable(_book.document.get(), table);
     _book.editor.reset(editor);
     editor->synchronize();
     QVERIFY(_book.show(editor->layout));
-    const int last = rowWithText(editor->grid, Book::PlanName, "Banquet");
-    QCOMPARE(editor->grid->item(last, Book::PlanPersonCount)->text(), QString("1200"));
-    auto* spin = qobject_cast<QSpinBox*>(openCellEditor(editor->grid, last, Book::PlanPersonCount));
+    const int row = rowWithText(editor->grid, 0, name);
+    QCOMPARE(editor->grid->item(row, column)->text(), QString::number(value));
+    auto* spin = qobject_cast<QSpinBox*>(openCellEditor(editor->grid, row, column));
     QVERIFY(spin);
     QCOMPARE(spin->minimum(), 0);
-    QCOMPARE(spin->value(), 1200);
-    QTest::keyClick(spin, Qt::Key_Up);
-    QVERIFY(typeIntoCell(spin, QString(), false));
-    QCOMPARE(editor->grid->item(last, Book::PlanPersonCount)->text(), QString("1201"));
-    QCOMPARE(_book.row(Book::CookingPlans, id)[Book::PlanPersonCount].toInt(), 1201);
-}
-
-void TestDelegates::ratingCellStaysInRange()
-{
-    auto* sub = new EditableSubTable(_book.document.get(), Book::Recipes, Book::RecipePhoto);
-    _book.editor.reset(sub);
-    std::vector<QVariant> row{"Soup", "0", "", 9, 5, 1.0};
-    sub->addRow(row, -1);
-    QVERIFY(_book.show(sub->layout));
-    auto* spin = qobject_cast<QSpinBox*>(openCellEditor(sub->grid, 0, Book::RecipeRating));
-    QVERIFY(spin);
-    QCOMPARE(spin->value(), 9);
-    for (int i = 0; i < 4; ++i)
+    QCOMPARE(spin->value(), value);
+    for (int i = 0; i < ups; ++i)
         QTest::keyClick(spin, Qt::Key_Up);
     QVERIFY(typeIntoCell(spin, QString(), false));
-    QCOMPARE(sub->grid->item(0, Book::RecipeRating)->text(), QString("10"));
+    QCOMPARE(editor->grid->item(row, column)->text(), QString::number(result));
+    QCOMPARE(_book.row(table, id)[column].toInt(), result);
 }
 
 void TestDelegates::floatCellText_data()
