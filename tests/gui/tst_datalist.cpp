@@ -210,19 +210,23 @@ void TestDataList::rowActions_data()
     QTest::addColumn<QString>("shown");
     QTest::addColumn<int>("lines"); // ingredient lines of the copy or the deleted row
     const int no = QMessageBox::No, yes = QMessageBox::Yes;
-    QTest::newRow("add appends") << "a" << "" << 0
+    QTest::newRow("add appends") << "a"
+                                 << "" << 0
                                  << QStringList{"Pizza", "Hamburger", "Shawarma", "NewItem"}
                                  << "Pizza" << 0;
-    QTest::newRow("copy with details") << "c" << "Shawarma" << 0
-                                       << QStringList{"Pizza", "Hamburger", "Shawarma", "Shawarma"}
-                                       << "Shawarma" << 9;
-    QTest::newRow("delete answered no") << "d" << "" << no
-                                        << QStringList{"Pizza", "Hamburger", "Shawarma"} << "Pizza"
-                                        << 3;
+    QTest::newRow("copy with details")
+        << "c"
+        << "Shawarma" << 0 << QStringList{"Pizza", "Hamburger", "Shawarma", "Shawarma"}
+        << "Shawarma" << 9;
+    QTest::newRow("delete answered no")
+        << "d"
+        << "" << no << QStringList{"Pizza", "Hamburger", "Shawarma"} << "Pizza" << 3;
     QTest::newRow("delete shows the next item")
-        << "d" << "" << yes << QStringList{"Hamburger", "Shawarma"} << "Hamburger" << 0;
+        << "d"
+        << "" << yes << QStringList{"Hamburger", "Shawarma"} << "Hamburger" << 0;
     QTest::newRow("delete of the last shows the one before")
-        << "d" << "Shawarma" << yes << QStringList{"Pizza", "Hamburger"} << "Hamburger" << 0;
+        << "d"
+        << "Shawarma" << yes << QStringList{"Pizza", "Hamburger"} << "Hamburger" << 0;
 }
 
 void TestDataList::rowActions()
@@ -282,8 +286,10 @@ void TestDataList::saveOrRevertPanelEdits_data()
 {
     QTest::addColumn<QString>("button");
     QTest::addColumn<QString>("name");
-    QTest::newRow("save writes the shown row") << "Save" << "Pizza Margherita";
-    QTest::newRow("revert discards the edits") << "Revert" << "Pizza";
+    QTest::newRow("save writes the shown row") << "Save"
+                                               << "Pizza Margherita";
+    QTest::newRow("revert discards the edits") << "Revert"
+                                               << "Pizza";
 }
 
 void TestDataList::saveOrRevertPanelEdits()
@@ -400,7 +406,8 @@ void TestDataList::textsAreTranslated()
     setAppLangModel(&russian);
     build();
     setAppLangModel(nullptr);
-    for (const char* label : {"Сохранить", "Отменить изменения", "Сортировать", "Выбрать изображение"})
+    for (const char* label :
+         {"Сохранить", "Отменить изменения", "Сортировать", "Выбрать изображение"})
         QVERIFY2(button(QString::fromUtf8(label)), label);
     QCOMPARE(action("a")->toolTip(), QString("Добавить строку"));
     QCOMPARE(action("d")->toolTip(), QString("Удалить строку"));

@@ -143,12 +143,17 @@ void TestDataTable::rowActions_data()
     QTest::addColumn<QString>("action");
     QTest::addColumn<QString>("selected"); // empty: no current row
     QTest::addColumn<int>("rowChange");
-    QTest::newRow("add") << "a" << "" << 1;
-    QTest::newRow("copy") << "c" << "Chicken fillet" << 1;
-    QTest::newRow("delete at once") << "d" << "Cabbage" << -1;
+    QTest::newRow("add") << "a"
+                         << "" << 1;
+    QTest::newRow("copy") << "c"
+                          << "Chicken fillet" << 1;
+    QTest::newRow("delete at once") << "d"
+                                    << "Cabbage" << -1;
     // Every press marks the book, as the window expects.
-    QTest::newRow("copy without row") << "c" << "" << 0;
-    QTest::newRow("delete without row") << "d" << "" << 0;
+    QTest::newRow("copy without row") << "c"
+                                      << "" << 0;
+    QTest::newRow("delete without row") << "d"
+                                        << "" << 0;
 }
 
 void TestDataTable::rowActions()

@@ -58,8 +58,9 @@ void TestEditForm::initTestCase()
 
 void TestEditForm::build(const QString& table, bool excludePlans)
 {
-    _list = excludePlans ? new EditableDataList(_book.document.get(), table, {Book::CookingPlanRecipes})
-                         : new EditableDataList(_book.document.get(), table, {});
+    _list = excludePlans
+                ? new EditableDataList(_book.document.get(), table, {Book::CookingPlanRecipes})
+                : new EditableDataList(_book.document.get(), table, {});
     _book.editor.reset(_list);
     QVERIFY(_book.show(_list->layout, QSize(1000, 900)));
     _list->synchronize();
@@ -105,13 +106,12 @@ void TestEditForm::panelWidgets_data()
     QTest::addColumn<QStringList>("captions"); // empty: not checked
     QTest::addColumn<QStringList>("details");
 
-    const QStringList recipe{"QLineEdit", "DropImageLabel", "DropTextEdit", "QSpinBox",
-                             "QSpinBox",  "QDoubleSpinBox"};
-    QTest::newRow("recipes")
-        << Book::Recipes << true << recipe
-        << QStringList{"Title",      "Photo",    "Description", "Rating",
-                       "Complexity", "Expenses", "Ingredients", "Tags"}
-        << QStringList{Book::RecipeIngredients, Book::RecipeTags};
+    const QStringList recipe{"QLineEdit", "DropImageLabel", "DropTextEdit",
+                             "QSpinBox",  "QSpinBox",       "QDoubleSpinBox"};
+    QTest::newRow("recipes") << Book::Recipes << true << recipe
+                             << QStringList{"Title",      "Photo",    "Description", "Rating",
+                                            "Complexity", "Expenses", "Ingredients", "Tags"}
+                             << QStringList{Book::RecipeIngredients, Book::RecipeTags};
     QTest::newRow("recipes, nothing excluded")
         << Book::Recipes << false << recipe << QStringList{}
         << QStringList{Book::RecipeIngredients, Book::RecipeTags, Book::CookingPlanRecipes};
@@ -293,8 +293,8 @@ void TestEditForm::detailRowsOfPlanAreSaved()
     clickSave();
     const int pizza = _book.document->getIDByName(Book::Recipes, "Pizza");
     QCOMPARE(countRows(Book::CookingPlanRecipes, wedding), 2);
-    QCOMPARE(countRows(Book::CookingPlanRecipes, wedding + " AND portion_number=12 AND id_rec=" +
-                                                     QString::number(pizza)),
+    QCOMPARE(countRows(Book::CookingPlanRecipes,
+                       wedding + " AND portion_number=12 AND id_rec=" + QString::number(pizza)),
              1);
 }
 

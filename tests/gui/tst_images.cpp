@@ -356,8 +356,7 @@ void TestImages::sourceKinds_data()
     const int data = int(ImageSourceKind::Data), ignored = int(ImageSourceKind::Ignored);
     QTest::newRow("png data") << "data:image/png;base64," + png << data << "png";
     QTest::newRow("jpeg data") << "data:image/jpeg;base64,AAAA" << data << "jpeg";
-    QTest::newRow("address") << "http://example.org/pic.jpg" << int(ImageSourceKind::Address)
-                             << "";
+    QTest::newRow("address") << "http://example.org/pic.jpg" << int(ImageSourceKind::Address) << "";
     QTest::newRow("long format") << "data:image/svg+xml;base64,PHN2Zz4=" << ignored << "";
     QTest::newRow("base64 only") << "x;base64,AAAA" << ignored << "";
     QTest::newRow("data only") << "data:image/png,raw" << ignored << "";
@@ -390,23 +389,25 @@ void TestImages::labelTakesMimeData_data()
     QTest::addColumn<QStringList>("requests");
     const QString png = QString::fromLatin1(encoded(picture(60, 40, true), "PNG").toBase64());
     const QStringList none;
-    QTest::newRow("raw picture") << true << "" << "" << none << QSize(200, 50) << "" << none;
+    QTest::newRow("raw picture") << true << ""
+                                 << "" << none << QSize(200, 50) << "" << none;
     QTest::newRow("data url, no download")
-        << false << "<p>look</p><img src=\"data:image/png;base64," + png + "\">" << "" << none
-        << QSize(60, 40) << "" << none;
+        << false << "<p>look</p><img src=\"data:image/png;base64," + png + "\">"
+        << "" << none << QSize(60, 40) << "" << none;
     QTest::newRow("long format name")
-        << false << "<img src=\"data:image/svg+xml;base64,PHN2Zz48L3N2Zz4=\">" << "" << none
-        << QSize() << "Unknown format" << none;
-    QTest::newRow("plain words") << false << "" << "just words" << none << QSize()
-                                 << "Unknown format" << none;
-    QTest::newRow("html address") << false << "<img src=\"%1/dish.jpg\">" << "" << none
-                                  << QSize(200, 100) << "" << QStringList{"/dish.jpg"};
-    QTest::newRow("broken url, then a file")
-        << false << "" << "" << QStringList{"/broken.png", "dropped.png"} << QSize(50, 80) << ""
-        << QStringList{"/broken.png"};
+        << false << "<img src=\"data:image/svg+xml;base64,PHN2Zz48L3N2Zz4=\">"
+        << "" << none << QSize() << "Unknown format" << none;
+    QTest::newRow("plain words") << false << ""
+                                 << "just words" << none << QSize() << "Unknown format" << none;
+    QTest::newRow("html address") << false << "<img src=\"%1/dish.jpg\">"
+                                  << "" << none << QSize(200, 100) << ""
+                                  << QStringList{"/dish.jpg"};
+    QTest::newRow("broken url, then a file") << false << ""
+                                             << "" << QStringList{"/broken.png", "dropped.png"}
+                                             << QSize(50, 80) << "" << QStringList{"/broken.png"};
     QTest::newRow("html and url of one picture")
-        << false << "<img src=\"%1/once.png\">" << "" << QStringList{"/once.png"} << QSize(20, 20)
-        << "" << QStringList{"/once.png"};
+        << false << "<img src=\"%1/once.png\">"
+        << "" << QStringList{"/once.png"} << QSize(20, 20) << "" << QStringList{"/once.png"};
 }
 
 void TestImages::labelTakesMimeData()
@@ -505,7 +506,8 @@ void TestImages::textEmbedsRawPictures()
     edit.setPlainText("Steps");
     edit.moveCursor(QTextCursor::End);
     MessageCapture messages;
-    for (const QImage& image : {picture(400, 100, true, Qt::red), picture(60, 60, false, Qt::green)}) {
+    for (const QImage& image :
+         {picture(400, 100, true, Qt::red), picture(60, 60, false, Qt::green)}) {
         auto* data = new QMimeData;
         data->setImageData(image);
         QApplication::clipboard()->setMimeData(data);
@@ -554,7 +556,8 @@ void TestImages::textDownloadsImageUrlsOnly()
 void TestImages::rawPictureSurvivesSaveAndReload()
 {
     buildList();
-    auto* description = qobject_cast<DropTextEdit*>(_list->form.widgets[Book::RecipeDescription].widget);
+    auto* description =
+        qobject_cast<DropTextEdit*>(_list->form.widgets[Book::RecipeDescription].widget);
     QVERIFY(description);
     description->moveCursor(QTextCursor::End);
     auto* data = new QMimeData;
@@ -575,8 +578,10 @@ void TestImages::rawPictureSurvivesSaveAndReload()
     QVERIFY(_book.document->setDataStructure());
     QVERIFY(_book.document->OpenDocument(file));
     const QString stored =
-        _book.row(Book::Recipes, _book.document->getIDByName(Book::Recipes, "Pizza"))
-            [Book::RecipeDescription].toString();
+        _book
+            .row(Book::Recipes,
+                 _book.document->getIDByName(Book::Recipes, "Pizza"))[Book::RecipeDescription]
+            .toString();
     QVERIFY(stored.contains("Famous Italian food"));
     QCOMPARE(decodeFirstDataImage(stored).size(), QSize(100, 80));
     QCOMPARE(decodeFirstDataImage(stored).pixelColor(5, 5).rgb(), QColor(Qt::darkYellow).rgb());
@@ -593,15 +598,19 @@ void TestImages::photoButtons_data()
     QTest::addColumn<QSize>("stored");   // of the stored picture; invalid: "0"
     QTest::addColumn<QString>("info");
     const QSize photo(80, 60);
-    QTest::newRow("set from a file") << "Set image" << "picture" << QSize(200, 150) << "";
-    QTest::newRow("set from no picture") << "Set image" << "this is not a picture" << photo
-                                         << "<i>Cannot load image: incorrect format</i>";
-    QTest::newRow("set cancelled") << "Set image" << "" << photo << "";
-    QTest::newRow("clear") << "Clear image" << "" << QSize() << "";
-    QTest::newRow("camera cancelled") << "Get image from web camera" << "cancelButton" << photo
-                                      << "";
-    QTest::newRow("camera OK without a capture")
-        << "Get image from web camera" << "okButton" << QSize(200, 200) << "";
+    QTest::newRow("set from a file") << "Set image"
+                                     << "picture" << QSize(200, 150) << "";
+    QTest::newRow("set from no picture")
+        << "Set image"
+        << "this is not a picture" << photo << "<i>Cannot load image: incorrect format</i>";
+    QTest::newRow("set cancelled") << "Set image"
+                                   << "" << photo << "";
+    QTest::newRow("clear") << "Clear image"
+                           << "" << QSize() << "";
+    QTest::newRow("camera cancelled") << "Get image from web camera"
+                                      << "cancelButton" << photo << "";
+    QTest::newRow("camera OK without a capture") << "Get image from web camera"
+                                                 << "okButton" << QSize(200, 200) << "";
 }
 
 void TestImages::photoButtons()
@@ -662,10 +671,14 @@ void TestImages::imageLabelLookupFailures_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("message");
-    QTest::newRow("not a number") << "photo" << "Cannot extract index";
-    QTest::newRow("too large") << "6" << "Index out of range";
-    QTest::newRow("negative") << "-1" << "Index out of range";
-    QTest::newRow("not a picture field") << "0" << "Incorrect data type";
+    QTest::newRow("not a number") << "photo"
+                                  << "Cannot extract index";
+    QTest::newRow("too large") << "6"
+                               << "Index out of range";
+    QTest::newRow("negative") << "-1"
+                              << "Index out of range";
+    QTest::newRow("not a picture field") << "0"
+                                         << "Incorrect data type";
 }
 
 void TestImages::imageLabelLookupFailures()

@@ -68,16 +68,21 @@ void TestSubTable::rowActionsTouchNothing_data()
     QTest::addColumn<QString>("selected"); // empty: no current row
     QTest::addColumn<QStringList>("ingredients");
     QTest::addColumn<QStringList>("units");
-    QTest::newRow("add") << "a" << "" << QStringList{"-----", "Dough", "Sauce", "Tomato"}
+    QTest::newRow("add") << "a"
+                         << "" << QStringList{"-----", "Dough", "Sauce", "Tomato"}
                          << QStringList{"-----", "kg", "litre", "pcs."};
-    QTest::newRow("copy") << "c" << "Dough" << QStringList{"Dough", "Dough", "Sauce", "Tomato"}
+    QTest::newRow("copy") << "c"
+                          << "Dough" << QStringList{"Dough", "Dough", "Sauce", "Tomato"}
                           << QStringList{"kg", "kg", "litre", "pcs."};
-    QTest::newRow("delete") << "d" << "Sauce" << QStringList{"Dough", "Tomato"}
+    QTest::newRow("delete") << "d"
+                            << "Sauce" << QStringList{"Dough", "Tomato"}
                             << QStringList{"kg", "pcs."};
-    QTest::newRow("copy without row") << "c" << "" << QStringList{"Dough", "Sauce", "Tomato"}
-                                      << QStringList{"kg", "litre", "pcs."};
-    QTest::newRow("delete without row") << "d" << "" << QStringList{"Dough", "Sauce", "Tomato"}
-                                        << QStringList{"kg", "litre", "pcs."};
+    QTest::newRow("copy without row")
+        << "c"
+        << "" << QStringList{"Dough", "Sauce", "Tomato"} << QStringList{"kg", "litre", "pcs."};
+    QTest::newRow("delete without row")
+        << "d"
+        << "" << QStringList{"Dough", "Sauce", "Tomato"} << QStringList{"kg", "litre", "pcs."};
 }
 
 void TestSubTable::rowActionsTouchNothing()
