@@ -1,16 +1,10 @@
-// Detail grids: filled for a master row, edited only in the grid.
-#include "data/document.h"
+// Detail grids: filled for a master row, edited only in the grid until Save.
 #include "data/recipebook.h"
 #include "editing/editablesubtable.h"
-#include "support/testsupport.h"
+#include "support/editingfixture.h"
 
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QSqlQuery>
-#include <QTableWidget>
-#include <QtTest>
-
-#include <memory>
 
 class TestSubTable : public QObject
 {
@@ -18,71 +12,28 @@ class TestSubTable : public QObject
 
 private slots:
     void init();
-    void cleanup();
+    void cleanup() { _book.close(); }
 
     void fillShowsDetailRowsWithNames();
-    void addShowsDefaultsAndTouchesNothing();
-    void copyNeedsCurrentRow();
-    void copyDuplicatesCurrentRow();
-    void deleteRemovesCurrentRowOnly();
-    void tableDataHoldsEveryColumn();
+    void rowActionsTouchNothing_data();
+    void rowActionsTouchNothing();
     void linkFieldOutOfRangeIsInvalid();
     void unknownActionIsReported();
 
 private:
-    QPushButton* button(const QString& code);
-    void selectRow(int row);
-    int countRows(const QString& table);
     QStringList column(int c);
 
-    std::unique_ptr<ScratchDir> _dir;
-    std::unique_ptr<Document> _document;
-    std::unique_ptr<QWidget> _window;
+    SampleBook _book;
     EditableSubTable* _sub = nullptr;
-    int _pizza = -1;
 };
 
 void TestSubTable::init()
 {
-    _dir.reset(new ScratchDir);
-    _document.reset(new Document);
-    QVERIFY(_document->setDataStructure());
-    _document->fillSampleBook();
-    _pizza = _document->getIDByName(Book::Recipes, "Pizza");
-    _sub = new EditableSubTable(_document.get(), Book::RecipeIngredients, Book::LineRecipe);
-    _window.reset(new QWidget);
-    _window->setLayout(_sub->layout);
-    _window->resize(600, 400);
-    _window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(_window.get()));
-    _sub->fill(_pizza);
-}
-
-void TestSubTable::cleanup()
-{
-    _window.reset();
-    delete _sub;
-    _document.reset();
-    QSqlDatabase::removeDatabase(QSqlDatabase::defaultConnection);
-    _dir.reset();
-}
-
-QPushButton* TestSubTable::button(const QString& code)
-{
-    return _window->findChild<QPushButton*>(code);
-}
-
-void TestSubTable::selectRow(int row)
-{
-    QTableWidget* grid = _sub->grid;
-    QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier,
-                      grid->visualItemRect(grid->item(row, Book::LineQuantity)).center());
-}
-
-int TestSubTable::countRows(const QString& table)
-{
-    QSqlQuery query(QStringLiteral("SELECT COUNT(*) FROM ") + table);
-    return query.next() ? query.value(0).toInt() : -1;
+    QVERIFY(_book.open());
+    _sub = new EditableSubTable(_book.document.get(), Book::RecipeIngredients, Book::LineRecipe);
+    _book.editor.reset(_sub);
+    QVERIFY(_book.show(_sub->layout, QSize(600, 400)));
+    _sub->fill(_book.document->getIDByName(Book::Recipes, "Pizza"));
 }
 
 QStringList TestSubTable::column(int c)
@@ -96,89 +47,74 @@ QStringList TestSubTable::column(int c)
 
 void TestSubTable::fillShowsDetailRowsWithNames()
 {
-    QCOMPARE(_sub->grid->rowCount(), 3);
     QCOMPARE(column(Book::LineIngredient), (QStringList{"Dough", "Sauce", "Tomato"}));
     QCOMPARE(column(Book::LineUnit), (QStringList{"kg", "litre", "pcs."}));
     QCOMPARE(column(Book::LineRecipe), (QStringList{"Pizza", "Pizza", "Pizza"}));
-    for (int r = 0; r < 3; ++r)
-        QVERIFY(!_sub->grid->item(r, 0)->data(Qt::UserRole + 1).isValid());
-    _sub->fill(_document->getIDByName(Book::Recipes, "Shawarma"));
-    QCOMPARE(_sub->grid->rowCount(), 9);
-}
-
-void TestSubTable::addShowsDefaultsAndTouchesNothing()
-{
-    const int lines = countRows(Book::RecipeIngredients);
-    QSignalSpy changed(_sub, &EditableEntity::documentChanged);
-    QTest::mouseClick(button("a"), Qt::LeftButton);
-    QCOMPARE(_sub->grid->rowCount(), 4);
-    int added = -1;
-    for (int r = 0; r < 4; ++r)
-        if (_sub->grid->item(r, Book::LineIngredient)->text() == "-----")
-            added = r;
-    QVERIFY(added >= 0);
-    QCOMPARE(_sub->grid->item(added, Book::LineRecipe)->text(), QString("-----"));
-    QCOMPARE(_sub->grid->item(added, Book::LineUnit)->text(), QString("-----"));
-    QCOMPARE(_sub->grid->item(added, Book::LineQuantity)->text(), QString("0"));
-    QCOMPARE(countRows(Book::RecipeIngredients), lines);
-    QCOMPARE(changed.count(), 0);
-}
-
-void TestSubTable::copyNeedsCurrentRow()
-{
-    _sub->grid->setCurrentCell(-1, -1);
-    QTest::mouseClick(button("c"), Qt::LeftButton);
-    QTest::mouseClick(button("d"), Qt::LeftButton);
-    QCOMPARE(_sub->grid->rowCount(), 3);
-}
-
-void TestSubTable::copyDuplicatesCurrentRow()
-{
-    const int lines = countRows(Book::RecipeIngredients);
-    int dough = -1;
-    for (int r = 0; r < 3; ++r)
-        if (_sub->grid->item(r, Book::LineIngredient)->text() == "Dough")
-            dough = r;
-    selectRow(dough);
-    QTest::mouseClick(button("c"), Qt::LeftButton);
-    QCOMPARE(_sub->grid->rowCount(), 4);
-    QCOMPARE(column(Book::LineIngredient), (QStringList{"Dough", "Dough", "Sauce", "Tomato"}));
-    QCOMPARE(column(Book::LineUnit), (QStringList{"kg", "kg", "litre", "pcs."}));
-    QCOMPARE(countRows(Book::RecipeIngredients), lines);
-}
-
-void TestSubTable::deleteRemovesCurrentRowOnly()
-{
-    const int lines = countRows(Book::RecipeIngredients);
-    int sauce = -1;
-    for (int r = 0; r < 3; ++r)
-        if (_sub->grid->item(r, Book::LineIngredient)->text() == "Sauce")
-            sauce = r;
-    selectRow(sauce);
-    QTest::mouseClick(button("d"), Qt::LeftButton);
-    QCOMPARE(column(Book::LineIngredient), (QStringList{"Dough", "Tomato"}));
-    QCOMPARE(countRows(Book::RecipeIngredients), lines);
-}
-
-void TestSubTable::tableDataHoldsEveryColumn()
-{
+    // Detail rows carry no id: Save replaces them all.
+    QVERIFY(!_sub->grid->item(0, 0)->data(Qt::UserRole + 1).isValid());
     std::vector<std::vector<QVariant>> data;
     _sub->getTableData(data);
     QCOMPARE(data.size(), size_t(3));
-    QStringList ingredients;
-    for (const auto& row : data) {
-        QCOMPARE(row.size(), size_t(4));
-        QCOMPARE(row[Book::LineRecipe].toString(), QString("Pizza"));
-        ingredients << row[Book::LineIngredient].toString();
+    QCOMPARE(data[0].size(), size_t(4));
+    QCOMPARE(data[0][Book::LineRecipe].toString(), QString("Pizza"));
+
+    _sub->fill(_book.document->getIDByName(Book::Recipes, "Shawarma"));
+    QCOMPARE(_sub->grid->rowCount(), 9);
+}
+
+void TestSubTable::rowActionsTouchNothing_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QString>("selected"); // empty: no current row
+    QTest::addColumn<QStringList>("ingredients");
+    QTest::addColumn<QStringList>("units");
+    QTest::newRow("add") << "a"
+                         << "" << QStringList{"-----", "Dough", "Sauce", "Tomato"}
+                         << QStringList{"-----", "kg", "litre", "pcs."};
+    QTest::newRow("copy") << "c"
+                          << "Dough" << QStringList{"Dough", "Dough", "Sauce", "Tomato"}
+                          << QStringList{"kg", "kg", "litre", "pcs."};
+    QTest::newRow("delete") << "d"
+                            << "Sauce" << QStringList{"Dough", "Tomato"}
+                            << QStringList{"kg", "pcs."};
+    QTest::newRow("copy without row")
+        << "c"
+        << "" << QStringList{"Dough", "Sauce", "Tomato"} << QStringList{"kg", "litre", "pcs."};
+    QTest::newRow("delete without row")
+        << "d"
+        << "" << QStringList{"Dough", "Sauce", "Tomato"} << QStringList{"kg", "litre", "pcs."};
+}
+
+void TestSubTable::rowActionsTouchNothing()
+{
+    QFETCH(QString, action);
+    QFETCH(QString, selected);
+    QFETCH(QStringList, ingredients);
+    QFETCH(QStringList, units);
+    const int lines = countRows(Book::RecipeIngredients);
+    QSignalSpy changed(_sub, &EditableEntity::documentChanged);
+    if (selected.isEmpty())
+        _sub->grid->setCurrentCell(-1, -1);
+    else
+        clickCell(_sub->grid, rowWithText(_sub->grid, Book::LineIngredient, selected),
+                  Book::LineQuantity);
+    QTest::mouseClick(_book.window->findChild<QPushButton*>(action), Qt::LeftButton);
+
+    QCOMPARE(column(Book::LineIngredient), ingredients);
+    QCOMPARE(column(Book::LineUnit), units);
+    if (action == "a") {
+        const int added = rowWithText(_sub->grid, Book::LineIngredient, "-----");
+        QCOMPARE(_sub->grid->item(added, Book::LineRecipe)->text(), QString("-----"));
+        QCOMPARE(_sub->grid->item(added, Book::LineQuantity)->text(), QString("0"));
     }
-    ingredients.sort();
-    QCOMPARE(ingredients, (QStringList{"Dough", "Sauce", "Tomato"}));
+    QCOMPARE(countRows(Book::RecipeIngredients), lines);
+    QCOMPARE(changed.count(), 0);
 }
 
 void TestSubTable::linkFieldOutOfRangeIsInvalid()
 {
     MessageCapture messages;
-    EditableSubTable broken(_document.get(), Book::RecipeTags, Book::TagLineFieldCount);
+    EditableSubTable broken(_book.document.get(), Book::RecipeTags, Book::TagLineFieldCount);
     QVERIFY(!broken.valid);
     QVERIFY(broken.linkFieldName.isEmpty());
     QVERIFY(messages.contains("Error: link field not found!"));
