@@ -152,6 +152,7 @@ private slots:
     void textEmbedsRawPictures();
     void textDownloadsImageUrlsOnly();
     void rawPictureSurvivesSaveAndReload();
+    void unchangedPhotoKeepsItsBytes();
 
     void photoButtons_data();
     void photoButtons();
@@ -591,6 +592,22 @@ void TestImages::rawPictureSurvivesSaveAndReload()
 // no picture, a cancelled dialog or a cancelled camera keep the photo; Clear
 // stores "0"; the camera's OK without a capture stores the default picture
 // as picture bytes.
+void TestImages::unchangedPhotoKeepsItsBytes()
+{
+    // Saving a row whose photo was not touched must not re-encode it: JPG
+    // would lose a little more at every save.
+    buildList();
+    const int pizza = _book.document->getIDByName(Book::Recipes, "Pizza");
+    const QByteArray jpg = encoded(picture(120, 90, false), "JPG");
+    _book.document->updateItem(Book::Recipes, pizza, Book::RecipePhoto, jpg);
+    click("Revert");
+    for (int save = 0; save < 3; ++save)
+        click("Save");
+    std::vector<QVariant> row;
+    QVERIFY(_book.document->getRowByID(Book::Recipes, pizza, row));
+    QCOMPARE(row[Book::RecipePhoto].toByteArray(), jpg);
+}
+
 void TestImages::photoButtons_data()
 {
     QTest::addColumn<QString>("button");
