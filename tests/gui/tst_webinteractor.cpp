@@ -4,7 +4,7 @@
 #include <QNetworkReply>
 #include <QSignalSpy>
 #include <QTcpServer>
-#include <QTcpSocket>
+#include <QTemporaryDir>
 #include <QWebFrame>
 #include <QtTest>
 
@@ -41,59 +41,13 @@ var cut = Math.ceil(translation.length / 2);
 });
 </script></body></html>)page";
 
-// Serves the page above on 127.0.0.1 and, under "empty", "nobox" and "text",
-// a page whose result box stays empty, one without the box and plain text;
-// "silent" accepts the request and never answers. Counts the requests.
-class PageServer : public QObject
-{
-public:
-    PageServer()
-    {
-        _server.listen(QHostAddress::LocalHost);
-        connect(&_server, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket* socket = _server.nextPendingConnection()) {
-                socket->setParent(this);
-                connect(socket, &QTcpSocket::readyRead, this, [this, socket] { _answer(socket); });
-            }
-        });
-    }
-
-    QString address(const QString& path) const
-    {
-        return QStringLiteral("http://127.0.0.1:%1/%2").arg(_server.serverPort()).arg(path);
-    }
-
-    std::map<QString, int> requests;
-
-private:
-    void _answer(QTcpSocket* socket)
-    {
-        QByteArray& request = _pending[socket];
-        request += socket->readAll();
-        if (!request.contains("\r\n\r\n"))
-            return;
-        const QList<QByteArray> words = request.left(request.indexOf('\r')).split(' ');
-        const QString path = words.size() > 1 ? QString::fromLatin1(words.at(1).mid(1)) : QString();
-        request.clear();
-        ++requests[path];
-        const std::map<QString, QByteArray> bodies = {
-            {"empty", "<html><body><div id=\"result_box\"></div></body></html>"},
-            {"nobox", "<html><body><p>Nothing to see</p></body></html>"},
-            {"text", "plain reply \xc3\xbc"}};
-        if (path == QLatin1String("silent"))
-            return;
-        const auto found = bodies.find(path);
-        const QByteArray body = found == bodies.end() ? QByteArray(TranslatePage) : found->second;
-        const QByteArray type = path == QLatin1String("text") ? "text/plain" : "text/html";
-        socket->write("HTTP/1.1 200 OK\r\nContent-Type: " + type
-                      + "; charset=utf-8\r\nConnection: close\r\nContent-Length: "
-                      + QByteArray::number(body.size()) + "\r\n\r\n" + body);
-        socket->disconnectFromHost();
-    }
-
-    QTcpServer _server;
-    std::map<QTcpSocket*, QByteArray> _pending;
-};
+// The pages served as files: the translation page, one whose result box
+// stays empty, one without the box, and plain text.
+const std::map<QString, QByteArray> Pages = {
+    {"translate.html", TranslatePage},
+    {"empty.html", "<html><body><div id=\"result_box\"></div></body></html>"},
+    {"nobox.html", "<html><body><p>Nothing to see</p></body></html>"},
+    {"text.txt", "plain reply \xc3\xbc"}};
 
 const int RunTimeout = 20000;
 
@@ -109,6 +63,7 @@ class TestWebInteractor : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void init();
     void cleanup();
 
@@ -128,26 +83,47 @@ private slots:
     void translationUrl();
 
 private:
+    // The address of a page file, or of "silent", a server that takes the
+    // request and never answers.
+    QString _address(const QString& page) const;
     // Runs the interactor to its end; false when translationFinished() does
     // not come, or comes more than once.
     bool _run(const std::vector<QString>& texts, const QString& language);
-    void _start(const std::vector<QString>& texts, const QString& path);
+    // Starts a French run on the silent server and waits for its request.
+    void _startSilent(const std::vector<QString>& texts);
 
-    std::unique_ptr<PageServer> _server;
+    QTemporaryDir _pages;
+    std::unique_ptr<QTcpServer> _silent;
     std::unique_ptr<WebInteractor> _interactor;
 };
 
+void TestWebInteractor::initTestCase()
+{
+    for (const auto& page : Pages) {
+        QFile file(_pages.filePath(page.first));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(page.second) == page.second.size());
+    }
+}
+
 void TestWebInteractor::init()
 {
-    _server = std::make_unique<PageServer>();
+    _silent = std::make_unique<QTcpServer>();
+    QVERIFY(_silent->listen(QHostAddress::LocalHost));
     _interactor = std::make_unique<WebInteractor>(nullptr);
-    _interactor->setBaseAddress(_server->address(QStringLiteral("translate")));
+    _interactor->setBaseAddress(_address("translate.html"));
 }
 
 void TestWebInteractor::cleanup()
 {
     _interactor.reset();
-    _server.reset();
+    _silent.reset();
+}
+
+QString TestWebInteractor::_address(const QString& page) const
+{
+    if (page == QLatin1String("silent"))
+        return QStringLiteral("http://127.0.0.1:%1/silent").arg(_silent->serverPort());
+    return QUrl::fromLocalFile(_pages.filePath(page)).toString();
 }
 
 bool TestWebInteractor::_run(const std::vector<QString>& texts, const QString& language)
@@ -160,12 +136,11 @@ bool TestWebInteractor::_run(const std::vector<QString>& texts, const QString& l
     return finished.count() == 1 && !_interactor->isRunning();
 }
 
-// Starts a French run on a page that never answers and waits for its request.
-void TestWebInteractor::_start(const std::vector<QString>& texts, const QString& path)
+void TestWebInteractor::_startSilent(const std::vector<QString>& texts)
 {
-    _interactor->setBaseAddress(_server->address(path));
+    _interactor->setBaseAddress(_address("silent"));
     _interactor->translateStrings(&texts, QStringLiteral("fr"));
-    QTRY_VERIFY(_server->requests[path] > 0);
+    QTRY_VERIFY(_silent->hasPendingConnections());
     QVERIFY(_interactor->isRunning());
 }
 
@@ -192,7 +167,6 @@ void TestWebInteractor::endsAtOnce()
     QCOMPARE(_interactor->results, sources);
     QTest::qWait(200);
     QCOMPARE(finished.count(), 1);
-    QVERIFY(_server->requests.empty());
     QVERIFY(_interactor->frame->url().isEmpty());
 }
 
@@ -241,8 +215,8 @@ void TestWebInteractor::noAnswerEndsWithinBound_data()
     QTest::addColumn<QString>("path");
     QTest::addColumn<int>("timeouts");
     const int attempts = 2 * WebInteractor::MaxAttempts;
-    QTest::newRow("empty result box") << "empty" << 0;
-    QTest::newRow("no result box") << "nobox" << 0;
+    QTest::newRow("empty result box") << "empty.html" << 0;
+    QTest::newRow("no result box") << "nobox.html" << 0;
     QTest::newRow("silent page") << "silent" << attempts;
     QTest::newRow("refused connection") << QString() << 0;
 }
@@ -257,7 +231,7 @@ void TestWebInteractor::noAnswerEndsWithinBound()
         _interactor->setBaseAddress(QStringLiteral("http://127.0.0.1:%1/").arg(closed.serverPort()));
         closed.close();
     } else {
-        _interactor->setBaseAddress(_server->address(path));
+        _interactor->setBaseAddress(_address(path));
     }
     _interactor->setLoadTimeout(timeouts ? 150 : 10000);
     MessageCapture capture;
@@ -271,7 +245,6 @@ void TestWebInteractor::noAnswerEndsWithinBound()
     QCOMPARE(capture.count(QStringLiteral("keeping Open")), 1);
     QCOMPARE(capture.count(QStringLiteral("keeping Close")), 1);
     QCOMPARE(capture.count(QStringLiteral("Page did not answer in time")), timeouts);
-    QVERIFY(_server->requests[path] <= 2 * WebInteractor::MaxAttempts);
 }
 
 // The page still shows the previous run's result when the next run starts.
@@ -286,8 +259,8 @@ void TestWebInteractor::newRunReplacesRunningOne()
 {
     QSignalSpy finished(_interactor.get(), &WebInteractor::translationFinished);
     const std::vector<QString> first = {QStringLiteral("Open"), QStringLiteral("Close")};
-    _start(first, QStringLiteral("silent"));
-    _interactor->setBaseAddress(_server->address(QStringLiteral("translate")));
+    _startSilent(first);
+    _interactor->setBaseAddress(_address("translate.html"));
     const std::vector<QString> second = {QStringLiteral("Salt")};
     _interactor->translateStrings(&second, QStringLiteral("fr"));
     QVERIFY(finished.wait(RunTimeout));
@@ -300,7 +273,7 @@ void TestWebInteractor::destroyedDuringRun()
 {
     QSignalSpy finished(_interactor.get(), &WebInteractor::translationFinished);
     const std::vector<QString> texts = {QStringLiteral("Open")};
-    _start(texts, QStringLiteral("silent"));
+    _startSilent(texts);
     _interactor.reset();
     QTest::qWait(100);
     QCOMPARE(finished.count(), 0);
@@ -310,7 +283,7 @@ void TestWebInteractor::testExtractionLogsReply()
 {
     MessageCapture capture;
     QNetworkReply* reply =
-        _interactor->manager.get(QNetworkRequest(QUrl(_server->address(QStringLiteral("text")))));
+        _interactor->manager.get(QNetworkRequest(QUrl(_address("text.txt"))));
     QSignalSpy done(reply, &QNetworkReply::finished);
     QVERIFY(done.wait(RunTimeout));
     QTRY_COMPARE(capture.count(QStringLiteral("plain reply ü")), 1);
