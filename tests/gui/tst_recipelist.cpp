@@ -89,11 +89,8 @@ private slots:
     void iconSizesPerViewMode_data();
     void iconSizesPerViewMode();
     void threePressesReturnAndSurviveRestart();
-    void listItemsCarryPhotos();
+    void photoIconsAndCopies();
     void saveUpdatesIcon();
-    void copyKeepsIcon_data();
-    void copyKeepsIcon();
-    void copyButtonKeepsIcon();
     void missingImageFieldIsReported();
     void printPageToPdf();
 
@@ -403,7 +400,7 @@ void TestRecipeList::threePressesReturnAndSurviveRestart()
     QCOMPARE(_list->list->iconSize(), QSize(1, 1));
 }
 
-void TestRecipeList::listItemsCarryPhotos()
+void TestRecipeList::photoIconsAndCopies()
 {
     const QVariant plain[] = {"Plain", QByteArray("0"), QString(), 0, 0, 0.0};
     _book->document.addRow(Book::Recipes, plain, Book::RecipeFieldCount);
@@ -420,6 +417,16 @@ void TestRecipeList::listItemsCarryPhotos()
     _list->_addListItem(row);
     QCOMPARE(iconImage(item("Short row")->icon()), fallback);
     QCOMPARE(item("Short row")->data(IdRole), QVariant(42));
+
+    // A copy made with the copy button keeps the photo icon.
+    activate("Shawarma");
+    auto* copyButton = _list->list->parentWidget()->findChild<QPushButton*>("c");
+    QVERIFY(copyButton);
+    QTest::mouseClick(copyButton, Qt::LeftButton);
+    QListWidgetItem* copy = _list->list->item(_list->list->count() - 1);
+    QCOMPARE(copy->text(), QString("Shawarma"));
+    QVERIFY(copy->data(IdRole).toInt() != item("Shawarma")->data(IdRole).toInt());
+    QCOMPARE(iconImage(copy->icon()), iconImage(item("Shawarma")->icon()));
 }
 
 void TestRecipeList::saveUpdatesIcon()
@@ -435,48 +442,6 @@ void TestRecipeList::saveUpdatesIcon()
     QTest::mouseClick(button("Save"), Qt::LeftButton);
     QCOMPARE(renamed, 0); // the icon change is no rename
     QCOMPARE(iconImage(pizza->icon()).pixelColor(20, 15), QColor(Qt::red));
-}
-
-void TestRecipeList::copyKeepsIcon_data()
-{
-    QTest::addColumn<QVariant>("decoration");
-    QTest::addColumn<bool>("empty");
-    QPixmap blue(10, 10);
-    blue.fill(Qt::blue);
-    QTest::newRow("icon") << QVariant::fromValue(QIcon(blue)) << false;
-    QTest::newRow("pixmap") << QVariant::fromValue(blue) << false;
-    QTest::newRow("image") << QVariant::fromValue(blue.toImage()) << false;
-    QTest::newRow("none") << QVariant() << true;
-    QTest::newRow("text") << QVariant("blue") << true;
-}
-
-void TestRecipeList::copyKeepsIcon()
-{
-    QFETCH(QVariant, decoration);
-    QFETCH(bool, empty);
-    build();
-    QListWidgetItem source("Source");
-    source.setData(Qt::DecorationRole, decoration);
-    _list->_addListItemCopy(77, &source);
-    QListWidgetItem* copy = _list->list->item(_list->list->count() - 1);
-    QCOMPARE(copy->text(), QString("Source"));
-    QCOMPARE(copy->data(IdRole), QVariant(77));
-    QCOMPARE(copy->icon().isNull(), empty);
-    if (!empty)
-        QCOMPARE(iconImage(copy->icon()).pixelColor(5, 5), QColor(Qt::blue));
-}
-
-void TestRecipeList::copyButtonKeepsIcon()
-{
-    build();
-    activate("Shawarma");
-    auto* copyButton = _list->list->parentWidget()->findChild<QPushButton*>("c");
-    QVERIFY(copyButton);
-    QTest::mouseClick(copyButton, Qt::LeftButton);
-    QListWidgetItem* copy = _list->list->item(_list->list->count() - 1);
-    QCOMPARE(copy->text(), QString("Shawarma"));
-    QVERIFY(copy->data(IdRole).toInt() != item("Shawarma")->data(IdRole).toInt());
-    QCOMPARE(iconImage(copy->icon()), iconImage(item("Shawarma")->icon()));
 }
 
 void TestRecipeList::missingImageFieldIsReported()
