@@ -427,6 +427,17 @@ void TestRecipeList::photoIconsAndCopies()
     QCOMPARE(copy->text(), QString("Shawarma"));
     QVERIFY(copy->data(IdRole).toInt() != item("Shawarma")->data(IdRole).toInt());
     QCOMPARE(iconImage(copy->icon()), iconImage(item("Shawarma")->icon()));
+
+    // Whatever form the source's picture takes.
+    QPixmap blue(10, 10);
+    blue.fill(Qt::blue);
+    for (const QVariant& picture : {QVariant(blue), QVariant(blue.toImage())}) {
+        QListWidgetItem source("Source");
+        source.setData(Qt::DecorationRole, picture);
+        _list->_addListItemCopy(77, &source);
+        copy = _list->list->item(_list->list->count() - 1);
+        QVERIFY2(iconImage(copy->icon()).pixelColor(5, 5) == Qt::blue, picture.typeName());
+    }
 }
 
 void TestRecipeList::saveUpdatesIcon()
