@@ -53,7 +53,7 @@ class TestCookingPlanList : public QObject
 private slots:
     void initTestCase() { useTemporarySettings(_settingsDir.path()); }
     void init();
-    void cleanup();
+    void cleanup() { _view.reset(); }
 
     void reports_data();
     void reports();
@@ -70,39 +70,24 @@ private:
     void addPlan(const QString& plan, const QStringList& recipes, const QStringList& lines,
                  const QStringList& dishes);
     void showDetails(const QString& plan);
-    QPushButton* toggle() { return buttonWithText(_window.get(), "Show/hide details"); }
+    QPushButton* toggle() { return buttonWithText(_view->window.get(), "Show/hide details"); }
     QString shownText() { return _list->detailsView->page()->mainFrame()->toPlainText(); }
 
     QTemporaryDir _settingsDir;
-    std::unique_ptr<SampleBook> _book;
-    std::unique_ptr<QWidget> _window;
+    std::unique_ptr<ListWindow<EditableCookingPlanList>> _view;
     EditableCookingPlanList* _list = nullptr;
 };
 
 void TestCookingPlanList::init()
 {
-    _book.reset(new SampleBook);
-    QVERIFY(_book->ready);
+    _view.reset(new ListWindow<EditableCookingPlanList>);
+    QVERIFY(_view->book.ready);
     QSettings().setValue("currency", "USD");
-}
-
-void TestCookingPlanList::cleanup()
-{
-    setAppLangModel(nullptr);
-    _window.reset();
-    delete _list;
-    _list = nullptr;
-    _book.reset();
 }
 
 void TestCookingPlanList::build()
 {
-    _list = new EditableCookingPlanList(&_book->document, Book::CookingPlans);
-    _window.reset(new QWidget);
-    _window->setLayout(_list->layout);
-    _window->resize(1100, 900);
-    _window->show();
-    _list->synchronize();
+    _list = _view->show(new EditableCookingPlanList(&_view->book.document, Book::CookingPlans));
 }
 
 // Recipes are "name/expenses", lines "recipe/ingredient/quantity/unit" and
@@ -111,7 +96,7 @@ void TestCookingPlanList::build()
 void TestCookingPlanList::addPlan(const QString& plan, const QStringList& recipes,
                                   const QStringList& lines, const QStringList& dishes)
 {
-    Document& document = _book->document;
+    Document& document = _view->book.document;
     std::map<QString, int> ids;
     auto named = [&](const QString& table, const QString& name) {
         int& id = ids[table + '/' + name];
@@ -225,7 +210,7 @@ void TestCookingPlanList::translatedWithCurrency()
     setAppLangModel(&french);
     QSettings().setValue("currency", "EUR");
     build();
-    QVERIFY(buttonWithText(_window.get(), "Afficher/masquer les détails"));
+    QVERIFY(buttonWithText(_view->window.get(), "Afficher/masquer les détails"));
     QCOMPARE(_list->printButton->text(), QString("Imprimer les détails"));
     _list->_obtainDetails(2);
     QVERIFY(_list->report.contains("<th>Dépenses par portion</th><th>Nombre de plats</th>"
@@ -309,23 +294,13 @@ void TestCookingPlanList::htmlInNamesShownAsText()
 {
     QFETCH(QString, table);
     QFETCH(QString, name);
-    if (table.isEmpty()) {
+    if (table.isEmpty())
         QSettings().setValue("currency", name);
-    } else {
-        // The Wedding plan, its Pizza, Pizza's dough and its kilograms have the id 1.
-        QSqlQuery rename;
-        rename.prepare("UPDATE " + table + " SET name=:name WHERE id=1");
-        rename.bindValue(":name", name);
-        QVERIFY(rename.exec());
-    }
+    else
+        renameRow(table, 1, name); // the Wedding plan, its Pizza, Pizza's dough, kilograms
     build();
     showDetails(_list->list->item(0)->text());
-    QVERIFY(_list->report.contains(name.toHtmlEscaped()));
-    QVERIFY(!_list->report.contains(name));
-    QWebFrame* frame = _list->detailsView->page()->mainFrame();
-    QVERIFY(frame->toPlainText().contains(name));
-    QCOMPARE(frame->findAllElements("img, script, td b, td i, th b").count(), 0);
-    QVERIFY(_list->detailsView->title().isEmpty());
+    verifyShownAsText(name, _list->report, _list->detailsView, 0);
 }
 
 void TestCookingPlanList::printReportToPdf()
@@ -334,7 +309,7 @@ void TestCookingPlanList::printReportToPdf()
         QSKIP("pdftotext is not installed");
     build();
     showDetails("Birthday");
-    const QString pdf = _book->dir.filePath("birthday.pdf");
+    const QString pdf = _view->book.dir.filePath("birthday.pdf");
     PrintVisit visit;
     answerPrintDialog(pdf, &visit);
     QTest::mouseClick(_list->printButton, Qt::LeftButton);

@@ -5,6 +5,7 @@
 // and printing a page to a PDF file through the print dialog as a user does.
 
 #include "data/document.h"
+#include "lang/langmodel.h"
 #include "support/testsupport.h"
 
 #include <QApplication>
@@ -20,9 +21,15 @@
 #include <QSettings>
 #include <QSignalSpy>
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
+#include <QWebElement>
+#include <QWebFrame>
+#include <QWebView>
+
+#include <memory>
 
 inline void useTemporarySettings(const QString& folder)
 {
@@ -49,6 +56,53 @@ struct SampleBook
     Document document;
     bool ready = false;
 };
+
+// A list of the sample book shown in a window; the language goes back to
+// English when it ends.
+template <class List>
+struct ListWindow
+{
+    ~ListWindow() { setAppLangModel(nullptr); }
+
+    List* show(List* shown)
+    {
+        window.reset();
+        list.reset(shown);
+        window.reset(new QWidget);
+        window->setLayout(list->layout);
+        window->resize(1100, 900);
+        window->show();
+        list->synchronize();
+        return shown;
+    }
+
+    SampleBook book;
+    std::unique_ptr<List> list;
+    std::unique_ptr<QWidget> window;
+};
+
+inline void renameRow(const QString& table, int id, const QString& name)
+{
+    QSqlQuery rename;
+    rename.prepare("UPDATE " + table + " SET name=:name WHERE id=:id");
+    rename.bindValue(":name", name);
+    rename.bindValue(":id", id);
+    QVERIFY(rename.exec());
+}
+
+// A name holding HTML is escaped in the built page and shown as text; none of
+// its elements or scripts reach the shown page.
+inline void verifyShownAsText(const QString& name, const QString& built, QWebView* view,
+                              int pictures)
+{
+    QVERIFY(built.contains(name.toHtmlEscaped()));
+    QVERIFY(!built.contains(name));
+    QWebFrame* frame = view->page()->mainFrame();
+    QVERIFY(frame->toPlainText().contains(name));
+    QCOMPARE(frame->findAllElements("img").count(), pictures);
+    QCOMPARE(frame->findAllElements("script, li b, td b, td i, th b").count(), 0);
+    QVERIFY(view->title().isEmpty());
+}
 
 inline QListWidgetItem* findItem(QListWidget* list, const QString& text)
 {
