@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QUrl>
@@ -38,6 +39,7 @@ QByteArray readFile(const QString& path)
 
 bool writeFile(const QString& path, const QByteArray& content)
 {
+    QDir().mkpath(QFileInfo(path).path());
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
 }
@@ -50,57 +52,39 @@ class TestFillTranslations : public QObject
 
 private slots:
     void initTestCase();
+    void cleanup() { QDir(_dir.filePath("languages")).removeRecursively(); }
 
     void loadAndSaveKeepTheFile_data();
     void loadAndSaveKeepTheFile();
     void gaps_data();
     void gaps();
-    void setCellCompletesTheLine();
-    void setCellRefusesOtherLines();
+    void setCell();
     void escape_data();
     void escape();
     void englishTextsMakeNewLines();
-
-    void fillsTableInPlace();
-    void printsFilledLinesForReview();
-    void fillsSeveralLanguages();
-    void leavesUnknownTextsEmpty();
-    void translatesList();
-    void rejectsBadUsage_data();
-    void rejectsBadUsage();
+    void tool_data();
+    void tool();
 
 private:
-    // Runs the tool in the scratch directory; its exit code, output and errors.
-    int _runTool(const QStringList& arguments, const QByteArray& input = QByteArray());
+    TextTable _table(const QByteArray& content);
 
     QTemporaryDir _dir;
-    QString _pageUrl;
-    QString _output;
-    QString _errors;
 };
 
 void TestFillTranslations::initTestCase()
 {
     QVERIFY(_dir.isValid());
-    QVERIFY(writeFile(_dir.filePath(QStringLiteral("page.html")), Page));
-    _pageUrl = QUrl::fromLocalFile(_dir.filePath(QStringLiteral("page.html"))).toString();
+    QVERIFY(writeFile(_dir.filePath("page.html"), Page));
 }
 
-int TestFillTranslations::_runTool(const QStringList& arguments, const QByteArray& input)
+// A table loaded from a file of the given content.
+TextTable TestFillTranslations::_table(const QByteArray& content)
 {
-    QProcess tool;
-    tool.setWorkingDirectory(_dir.path());
-    tool.start(QStringLiteral(FILLTRANSLATIONS_PATH),
-               QStringList{QStringLiteral("--url"), _pageUrl} + arguments);
-    if (!tool.waitForStarted())
-        return -1;
-    tool.write(input);
-    tool.closeWriteChannel();
-    if (!tool.waitForFinished(120000))
-        return -1;
-    _output = QString::fromUtf8(tool.readAllStandardOutput());
-    _errors = QString::fromUtf8(tool.readAllStandardError());
-    return tool.exitStatus() == QProcess::NormalExit ? tool.exitCode() : -1;
+    TextTable table;
+    const QString path = _dir.filePath("table.tsv");
+    if (!writeFile(path, content) || !table.load(path))
+        qWarning("cannot load %s", qPrintable(path));
+    return table;
 }
 
 void TestFillTranslations::loadAndSaveKeepTheFile_data()
@@ -116,13 +100,10 @@ void TestFillTranslations::loadAndSaveKeepTheFile_data()
 void TestFillTranslations::loadAndSaveKeepTheFile()
 {
     QFETCH(QByteArray, content);
-    const QString path = _dir.filePath(QStringLiteral("roundtrip.tsv"));
-    QVERIFY(writeFile(path, content));
-    TextTable table;
-    QVERIFY(table.load(path));
-    QVERIFY(writeFile(path, "changed"));
+    TextTable table = _table(content);
+    QVERIFY(writeFile(table.fileName(), "changed"));
     QVERIFY(table.save());
-    QCOMPARE(readFile(path), content);
+    QCOMPARE(readFile(table.fileName()), content);
 }
 
 void TestFillTranslations::gaps_data()
@@ -146,10 +127,7 @@ void TestFillTranslations::gaps()
     QFETCH(QString, line);
     QFETCH(QString, code);
     QFETCH(bool, gap);
-    const QString path = _dir.filePath(QStringLiteral("gaps.tsv"));
-    QVERIFY(writeFile(path, "First\\nSecond\n" + line.toUtf8() + "\n"));
-    TextTable table;
-    QVERIFY(table.load(path));
+    const TextTable table = _table("First\\nSecond\n" + line.toUtf8() + "\n");
     const std::vector<TextTable::Gap> found = table.gaps(TextTable::column(code));
     QCOMPARE(int(found.size()), gap ? 2 : 1);
     QCOMPARE(found.front().line, 0);
@@ -160,31 +138,20 @@ void TestFillTranslations::gaps()
     }
 }
 
-void TestFillTranslations::setCellCompletesTheLine()
+// Only text lines take a cell; missing cells are added empty and the rest of
+// the file stays as it was.
+void TestFillTranslations::setCell()
 {
-    const QString path = _dir.filePath(QStringLiteral("cells.tsv"));
-    QVERIFY(writeFile(path, "# c\nOpen\nSave\tСохранить\r\n"));
-    TextTable table;
-    QVERIFY(table.load(path));
-    QVERIFY(table.setCell(1, TextTable::column(QStringLiteral("fr")), QStringLiteral("Ouvrir")));
-    QVERIFY(table.setCell(2, TextTable::column(QStringLiteral("de")), QStringLiteral("Sichern")));
+    TextTable table = _table("# c\n\nOpen\nSave\tСохранить\r\nBad\t\t\t\textra\n");
+    for (int line : {-1, 0, 1, 4, 5})
+        QVERIFY(!table.setCell(line, 1, "x"));
+    QVERIFY(!table.setCell(2, 4, "x"));
+    QVERIFY(table.setCell(2, TextTable::column("fr"), "Ouvrir"));
+    QVERIFY(table.setCell(3, TextTable::column("de"), "Sichern"));
     QVERIFY(table.save());
-    QCOMPARE(readFile(path), QByteArray("# c\nOpen\t\tOuvrir\t\nSave\tСохранить\t\tSichern\r\n"));
-}
-
-void TestFillTranslations::setCellRefusesOtherLines()
-{
-    const QString path = _dir.filePath(QStringLiteral("refuse.tsv"));
-    QVERIFY(writeFile(path, "# comment\n\nOpen\t\t\t\textra\nSave\n"));
-    TextTable table;
-    QVERIFY(table.load(path));
-    QVERIFY(!table.setCell(0, 1, QStringLiteral("x")));
-    QVERIFY(!table.setCell(1, 1, QStringLiteral("x")));
-    QVERIFY(!table.setCell(2, 1, QStringLiteral("x")));
-    QVERIFY(!table.setCell(3, 4, QStringLiteral("x")));
-    QVERIFY(!table.setCell(4, 1, QStringLiteral("x")));
-    QVERIFY(!table.setCell(-1, 1, QStringLiteral("x")));
-    QCOMPARE(table.lines().at(3), QStringLiteral("Save"));
+    QCOMPARE(readFile(table.fileName()),
+             QByteArray("# c\n\nOpen\t\tOuvrir\t\nSave\tСохранить\t\tSichern\r\n"
+                        "Bad\t\t\t\textra\n"));
 }
 
 void TestFillTranslations::escape_data()
@@ -208,94 +175,98 @@ void TestFillTranslations::escape()
     QCOMPARE(TextTable::escape(text, result), usable);
     if (usable) {
         QCOMPARE(result, cell);
-        QCOMPARE(TextTable::unescape(result), QString(text).replace(QLatin1String("\r\n"), "\n")
-                                                  .replace(QLatin1Char('\t'), QLatin1Char(' ')));
+        QCOMPARE(TextTable::unescape(result), QString(text).replace("\r\n", "\n").replace('\t', ' '));
     }
 }
 
 void TestFillTranslations::englishTextsMakeNewLines()
 {
     TextTable table;
-    table.setEnglishTexts({QStringLiteral("Open"), QStringLiteral("A\nB"), QString(),
-                           QStringLiteral("x^y")});
+    table.setEnglishTexts({"Open", "A\nB", QString(), "x^y"});
     QCOMPARE(table.lines(), QStringList({"Open\t\t\t", "A\\nB\t\t\t"}));
-    QCOMPARE(int(table.gaps(TextTable::column(QStringLiteral("ru"))).size()), 2);
+    QCOMPARE(int(table.gaps(TextTable::column("ru")).size()), 2);
 }
 
-void TestFillTranslations::fillsTableInPlace()
-{
-    const QByteArray before = "# menu\nOpen\tОткрыть\t\tÖffnen\nSave as\tСохранить как\n"
-                              "First\\nSecond\nClose\tЗакрыть\tFermer\tSchließen\n";
-    QVERIFY(writeFile(_dir.filePath(QStringLiteral("menu.tsv")), before));
-    QCOMPARE(_runTool({QStringLiteral("fr"), QStringLiteral("-i"), QStringLiteral("menu.tsv")}), 0);
-    QCOMPARE(readFile(_dir.filePath(QStringLiteral("menu.tsv"))),
-             QByteArray("# menu\nOpen\tОткрыть\tOuvrir\tÖffnen\n"
-                        "Save as\tСохранить как\tEnregistrer sous\t\n"
-                        "First\\nSecond\t\tPremier\\nsecond\t\n"
-                        "Close\tЗакрыть\tFermer\tSchließen\n"));
-    QVERIFY(_output.isEmpty());
-}
-
-void TestFillTranslations::printsFilledLinesForReview()
-{
-    const QByteArray before = "Close\tЗакрыть\tFermer\tSchließen\nOpen\tОткрыть\t\t\n";
-    QVERIFY(writeFile(_dir.filePath(QStringLiteral("review.tsv")), before));
-    QCOMPARE(_runTool({QStringLiteral("de"), QStringLiteral("review.tsv")}), 0);
-    QCOMPARE(_output, QStringLiteral("# review.tsv:2\nOpen\tОткрыть\t\tÖffnen\n"));
-    QCOMPARE(readFile(_dir.filePath(QStringLiteral("review.tsv"))), before);
-}
-
-void TestFillTranslations::fillsSeveralLanguages()
-{
-    // Without TABLE arguments the tool takes languages/texts/*.tsv.
-    QVERIFY(QDir(_dir.path()).mkpath(QStringLiteral("languages/texts")));
-    const QString path = _dir.filePath(QStringLiteral("languages/texts/a.tsv"));
-    QVERIFY(writeFile(path, "Open\tОткрыть\nSave as\tСохранить как\t\t\n"));
-    QCOMPARE(_runTool({QStringLiteral("fr,de"), QStringLiteral("--in-place")}), 0);
-    QCOMPARE(readFile(path), QByteArray("Open\tОткрыть\tOuvrir\tÖffnen\n"
-                                        "Save as\tСохранить как\tEnregistrer sous\tSpeichern unter\n"));
-    QVERIFY(QDir(_dir.filePath(QStringLiteral("languages"))).removeRecursively());
-}
-
-void TestFillTranslations::leavesUnknownTextsEmpty()
-{
-    const QByteArray before = "Open\nUnknown text\n";
-    QVERIFY(writeFile(_dir.filePath(QStringLiteral("unknown.tsv")), before));
-    QCOMPARE(
-        _runTool({QStringLiteral("fr"), QStringLiteral("-i"), QStringLiteral("unknown.tsv")}), 1);
-    QCOMPARE(readFile(_dir.filePath(QStringLiteral("unknown.tsv"))),
-             QByteArray("Open\t\tOuvrir\t\nUnknown text\n"));
-    QVERIFY2(_errors.contains(QStringLiteral("fr: no translation for \"Unknown text\"")),
-             qPrintable(_errors));
-}
-
-void TestFillTranslations::translatesList()
-{
-    QCOMPARE(_runTool({QStringLiteral("de"), QStringLiteral("--list"), QStringLiteral("-")},
-                      "Close\n\n# a comment\nSave as\n"),
-             0);
-    QCOMPARE(_output, QStringLiteral("Close\t\t\tSchließen\nSave as\t\t\tSpeichern unter\n"));
-}
-
-void TestFillTranslations::rejectsBadUsage_data()
+// The tool run on a table (and on standard input): its exit code, the table
+// afterwards, what it prints for review and what it says on standard error.
+void TestFillTranslations::tool_data()
 {
     QTest::addColumn<QStringList>("arguments");
-    QTest::newRow("no language") << QStringList{};
-    QTest::newRow("unknown language") << QStringList{"xx", "menu.tsv"};
-    QTest::newRow("English") << QStringList{"en", "menu.tsv"};
-    QTest::newRow("missing table") << QStringList{"fr", "nowhere.tsv"};
-    QTest::newRow("bad timeout") << QStringList{"fr", "-t", "soon", "menu.tsv"};
-    QTest::newRow("list in place") << QStringList{"fr", "-i", "--list", "-"};
-    QTest::newRow("no tables here") << QStringList{"fr"};
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QByteArray>("after");
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<QString>("error"); // a part of it
+
+    const QByteArray menu = "Open\n";
+    QTest::newRow("fills in place")
+        << QStringList{"fr", "-i", "menu.tsv"} << "menu.tsv"
+        << QByteArray("# menu\nOpen\tОткрыть\t\tÖffnen\nSave as\tСохранить как\n"
+                      "First\\nSecond\nClose\tЗакрыть\tFermer\tSchließen\n")
+        << QByteArray() << 0
+        << QByteArray("# menu\nOpen\tОткрыть\tOuvrir\tÖffnen\nSave as\tСохранить как\t"
+                      "Enregistrer sous\t\nFirst\\nSecond\t\tPremier\\nsecond\t\n"
+                      "Close\tЗакрыть\tFermer\tSchließen\n")
+        << QString() << QString();
+    const QByteArray review = "Close\tЗакрыть\tFermer\tSchließen\nOpen\tОткрыть\t\t\n";
+    QTest::newRow("prints for review") << QStringList{"de", "review.tsv"} << "review.tsv" << review
+                                       << QByteArray() << 0 << review
+                                       << "# review.tsv:2\nOpen\tОткрыть\t\tÖffnen\n" << QString();
+    QTest::newRow("several languages, the program's tables")
+        << QStringList{"fr,de", "--in-place"} << "languages/texts/a.tsv"
+        << QByteArray("Open\tОткрыть\nSave as\tСохранить как\t\t\n") << QByteArray() << 0
+        << QByteArray("Open\tОткрыть\tOuvrir\tÖffnen\n"
+                      "Save as\tСохранить как\tEnregistrer sous\tSpeichern unter\n")
+        << QString() << QString();
+    QTest::newRow("unknown text left empty")
+        << QStringList{"fr", "-i", "menu.tsv"} << "menu.tsv" << QByteArray("Open\nUnknown text\n")
+        << QByteArray() << 1 << QByteArray("Open\t\tOuvrir\t\nUnknown text\n") << QString()
+        << "fr: no translation for \"Unknown text\"";
+    QTest::newRow("list") << QStringList{"de", "--list", "-"} << "menu.tsv" << menu
+                          << QByteArray("Close\n\n# a comment\nSave as\n") << 0 << menu
+                          << "Close\t\t\tSchließen\nSave as\t\t\tSpeichern unter\n" << QString();
+
+    const QList<QPair<QStringList, QString>> usageErrors = {
+        {{}, "A LANGUAGE is needed"},
+        {{"xx", "menu.tsv"}, "Unknown language \"xx\""},
+        {{"en", "menu.tsv"}, "Unknown language \"en\""},
+        {{"fr", "nowhere.tsv"}, "Cannot read nowhere.tsv"},
+        {{"fr", "-t", "soon", "menu.tsv"}, "The timeout must be"},
+        {{"fr", "-i", "--list", "-"}, "--list takes no TABLE"},
+        {{"fr"}, "No languages/texts/*.tsv here"}};
+    for (const auto& usage : usageErrors)
+        QTest::newRow(qPrintable("usage: " + usage.first.join(' '))) << usage.first << "menu.tsv"
+            << menu << QByteArray() << 2 << menu << QString() << usage.second;
 }
 
-void TestFillTranslations::rejectsBadUsage()
+void TestFillTranslations::tool()
 {
     QFETCH(QStringList, arguments);
-    QVERIFY(writeFile(_dir.filePath(QStringLiteral("menu.tsv")), "Open\n"));
-    QCOMPARE(_runTool(arguments), 2);
-    QVERIFY(!_errors.isEmpty());
-    QCOMPARE(readFile(_dir.filePath(QStringLiteral("menu.tsv"))), QByteArray("Open\n"));
+    QFETCH(QString, file);
+    QFETCH(QByteArray, before);
+    QFETCH(QByteArray, input);
+    QFETCH(int, exitCode);
+    QFETCH(QByteArray, after);
+    QFETCH(QString, output);
+    QFETCH(QString, error);
+    QVERIFY(writeFile(_dir.filePath(file), before));
+
+    QProcess tool;
+    tool.setWorkingDirectory(_dir.path());
+    const QString page = QUrl::fromLocalFile(_dir.filePath("page.html")).toString();
+    tool.start(FILLTRANSLATIONS_PATH, QStringList{"--url", page} + arguments);
+    QVERIFY(tool.waitForStarted());
+    tool.write(input);
+    tool.closeWriteChannel();
+    QVERIFY(tool.waitForFinished(120000));
+    const QString errors = QString::fromUtf8(tool.readAllStandardError());
+    QCOMPARE(tool.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(tool.exitCode(), exitCode);
+    QCOMPARE(readFile(_dir.filePath(file)), after);
+    QCOMPARE(QString::fromUtf8(tool.readAllStandardOutput()), output);
+    QVERIFY2(errors.contains(error), qPrintable(errors));
 }
 
 QTEST_GUILESS_MAIN(TestFillTranslations)
