@@ -18,32 +18,25 @@ private:
 
     int _count(const QString& table, const QString& where = QString());
     int _addUnit(const QString& name);
+    QStringList _unitNames();
 
 private slots:
     void init();
     void cleanup();
 
     void addRowFillsDefaults();
-    void addRowWithGivenId();
-    void addRowFailures_data();
-    void addRowFailures();
-    void addRowTooManyValues();
+    void addRow_data();
+    void addRow();
     void deleteRowCascadesOneLevel();
-    void deleteRowUnknownTable();
     void getRowByID();
     void copyRow();
-    void copyRowMissing();
     void getNameByID_data();
     void getNameByID();
     void getIDByNameAnyText_data();
     void getIDByNameAnyText();
     void getRowsAndNames();
-    void getNamesUnknownTableLeavesResult();
-    void updateItem();
-    void updateItemRejectsBadField();
-    void updateTable();
-    void updateTableEmpty();
-    void readNextValue();
+    void updates();
+    void unknownTable();
 };
 
 int TestRows::_count(const QString& table, const QString& where)
@@ -56,6 +49,15 @@ int TestRows::_addUnit(const QString& name)
 {
     const QVariant values[] = {name};
     return _book->addRow(Book::Units, values, 1);
+}
+
+QStringList TestRows::_unitNames()
+{
+    QStringList names;
+    QSqlQuery query("SELECT id, name FROM Units ORDER BY id");
+    while (query.next())
+        names << query.value(0).toString() + ":" + query.value(1).toString();
+    return names;
 }
 
 void TestRows::init()
@@ -74,11 +76,10 @@ void TestRows::cleanup()
 void TestRows::addRowFillsDefaults()
 {
     std::vector<QVariant> values{QStringLiteral("Soup")};
-    const int id = _book->addRow(Book::Recipes, values, true);
-    QCOMPARE(id, 1);
+    QCOMPARE(_book->addRow(Book::Recipes, values, true), 1);
     QCOMPARE(values.size(), size_t(Book::RecipeFieldCount));
     std::vector<QVariant> row;
-    QVERIFY(_book->getRowByID(Book::Recipes, id, row));
+    QVERIFY(_book->getRowByID(Book::Recipes, 1, row));
     QCOMPARE(row.size(), size_t(Book::RecipeFieldCount));
     QCOMPARE(row[Book::RecipeName].toString(), QStringLiteral("Soup"));
     QCOMPARE(row[Book::RecipePhoto].toByteArray(), QByteArray("0"));
@@ -88,49 +89,49 @@ void TestRows::addRowFillsDefaults()
     QCOMPARE(_book->addRow(Book::Recipes, values, true), 2);
 }
 
-void TestRows::addRowWithGivenId()
-{
-    std::vector<QVariant> values{42, QStringLiteral("kg")};
-    QCOMPARE(_book->addRow(Book::Units, values, false), 42);
-    QCOMPARE(_book->getNameByID(Book::Units, 42), QStringLiteral("kg"));
-
-    MessageCapture capture;
-    std::vector<QVariant> again{42, QStringLiteral("g")};
-    QCOMPARE(_book->addRow(Book::Units, again, false), -1);
-    QCOMPARE(capture.count("Document::addRow query error "), 1);
-    QCOMPARE(_book->getNameByID(Book::Units, 42), QStringLiteral("kg"));
-}
-
-void TestRows::addRowFailures_data()
+void TestRows::addRow_data()
 {
     QTest::addColumn<QString>("table");
     QTest::addColumn<bool>("autoId");
-    QTest::addColumn<int>("valueCount");
+    QTest::addColumn<QVariantList>("values");
+    QTest::addColumn<int>("id");
     QTest::addColumn<QString>("message");
-    QTest::newRow("undeclared table") << "Nowhere" << true << 1 << "Error: No such table in DB";
-    QTest::newRow("no id given") << "Units" << false << 0 << "Error: No id given for the row";
+    QTest::addColumn<QStringList>("units");
+    const QStringList kept{"42:kg"};
+    QTest::newRow("given id") << "Units" << false << QVariantList{9, "g"} << 9 << ""
+                              << QStringList{"9:g", "42:kg"};
+    QTest::newRow("next id after the highest") << "Units" << true << QVariantList{"g"} << 43
+                                               << "" << QStringList{"42:kg", "43:g"};
+    QTest::newRow("undeclared table") << "Nowhere" << true << QVariantList{"x"} << -1
+                                      << "\"Error: No such table in DB\"" << kept;
+    QTest::newRow("no id given") << "Units" << false << QVariantList{} << -1
+                                 << "\"Error: No id given for the row\"" << kept;
+    QTest::newRow("id taken") << "Units" << false << QVariantList{42, "g"} << -1
+                              << "\"Document::addRow query error " << kept;
+    QTest::newRow("too many values")
+        << "Units" << true << QVariantList{"g", "surplus"} << 43
+        << "\"Warning: Too many field values provided Document::addRow\""
+        << QStringList{"42:kg", "43:g"};
 }
 
-void TestRows::addRowFailures()
+void TestRows::addRow()
 {
     QFETCH(QString, table);
     QFETCH(bool, autoId);
-    QFETCH(int, valueCount);
+    QFETCH(QVariantList, values);
+    QFETCH(int, id);
     QFETCH(QString, message);
+    QFETCH(QStringList, units);
+    std::vector<QVariant> first{42, QStringLiteral("kg")};
+    QCOMPARE(_book->addRow(Book::Units, first, false), 42);
+    std::vector<QVariant> row(values.begin(), values.end());
     MessageCapture capture;
-    std::vector<QVariant> values(valueCount, QVariant(QStringLiteral("x")));
-    QCOMPARE(_book->addRow(table, values, autoId), -1);
-    QCOMPARE(capture.diagnostics(message), 1);
-    QCOMPARE(_count(Book::Units), 0);
-}
-
-void TestRows::addRowTooManyValues()
-{
-    MessageCapture capture;
-    std::vector<QVariant> values{QStringLiteral("kg"), QStringLiteral("surplus")};
-    QCOMPARE(_book->addRow(Book::Units, values, true), 1);
-    QCOMPARE(capture.diagnostics("Warning: Too many field values provided Document::addRow"), 1);
-    QCOMPARE(_book->getNameByID(Book::Units, 1), QStringLiteral("kg"));
+    QCOMPARE(_book->addRow(table, row, autoId), id);
+    if (message.isEmpty())
+        QVERIFY(capture.messages().isEmpty());
+    else
+        QCOMPARE(capture.count(message), 1);
+    QCOMPARE(_unitNames(), units);
 }
 
 void TestRows::deleteRowCascadesOneLevel()
@@ -161,13 +162,6 @@ void TestRows::deleteRowCascadesOneLevel()
     QCOMPARE(_count(Book::RecipeIngredients, "id_ing=" + QString::number(flourId)), 1);
 }
 
-void TestRows::deleteRowUnknownTable()
-{
-    MessageCapture capture;
-    _book->deleteRow("Nowhere", 1);
-    QCOMPARE(capture.diagnostics("No such table in database"), 1);
-}
-
 void TestRows::getRowByID()
 {
     const int id = _addUnit("litre");
@@ -191,20 +185,13 @@ void TestRows::copyRow()
     QVERIFY(_book->getRowByID(Book::Recipes, id, original));
     QVERIFY(_book->getRowByID(Book::Recipes, copy, copied));
     QCOMPARE(copied, original);
-}
 
-void TestRows::copyRowMissing()
-{
     MessageCapture capture;
     QCOMPARE(_book->copyRow(Book::Recipes, 5), -1);
-    QStringList expected{"Error: can't extract from DB", "Extracted row and fields array misatch"};
     QCOMPARE(capture.messages().size(), 2);
-    QVERIFY(capture.messages().at(0).endsWith('"' + expected.at(0) + '"'));
-    QVERIFY(capture.messages().at(1).endsWith('"' + expected.at(1) + '"'));
-    capture.clear();
-    QCOMPARE(_book->copyRow("Nowhere", 1), -1);
-    QCOMPARE(capture.diagnostics("No such table in database"), 1);
-    QCOMPARE(_count(Book::Recipes), 0);
+    QVERIFY(capture.messages().at(0).endsWith("\"Error: can't extract from DB\""));
+    QVERIFY(capture.messages().at(1).endsWith("\"Extracted row and fields array misatch\""));
+    QCOMPARE(_count(Book::Recipes), 2);
 }
 
 void TestRows::getNameByID_data()
@@ -275,90 +262,71 @@ void TestRows::getRowsAndNames()
     QVERIFY(readNextRow(some.query, row, 0));
     QCOMPARE(row, std::vector<QVariant>{QVariant("g")});
 
-    MessageCapture capture;
-    QueryResult unknown;
-    _book->getRows("Nowhere", QString(), &unknown);
-    QVERIFY(unknown.table.isEmpty());
-    QCOMPARE(capture.diagnostics("Error: no such table in database"), 1);
-    QCOMPARE(capture.count("Query error: "), 1);
+    QueryResult named;
+    _book->getNames(Book::Units, "id=3", &named);
+    QVariant value(1);
+    QVERIFY(readNextValue(named.query, value));
+    QCOMPARE(value.toString(), QStringLiteral("pcs."));
+    QVERIFY(!readNextValue(named.query, value));
+    QCOMPARE(value.toString(), QStringLiteral("pcs.")); // the end leaves the value alone
 }
 
-void TestRows::getNamesUnknownTableLeavesResult()
-{
-    _addUnit("kg");
-    QueryResult result;
-    _book->getNames(Book::Units, "id=1", &result);
-    QVariant value;
-    QVERIFY(::readNextValue(result.query, value));
-    QCOMPARE(value.toString(), QStringLiteral("kg"));
-
-    MessageCapture capture;
-    QueryResult untouched;
-    _book->getNames("Nowhere", QString(), &untouched);
-    QVERIFY(!untouched.query.isActive());
-    QVERIFY(untouched.table.isEmpty());
-    QCOMPARE(capture.diagnostics("Error: no such table in database"), 1);
-}
-
-void TestRows::updateItem()
+void TestRows::updates()
 {
     const QVariant recipe[] = {"Stew"};
     const int id = _book->addRow(Book::Recipes, recipe, 1);
+    MessageCapture capture;
     _book->updateItem(Book::Recipes, id, Book::RecipeName, QStringLiteral("O'Brien's stew"));
     _book->updateItem(Book::Recipes, id, Book::RecipeRating, 9);
+    _book->updateItem(Book::Recipes, id, Book::RecipeFieldCount, 1);
+    _book->updateItem(Book::Recipes, id, -1, 1);
+    QCOMPARE(capture.count("Invalid field index"), 2);
     std::vector<QVariant> row;
     QVERIFY(_book->getRowByID(Book::Recipes, id, row));
     QCOMPARE(row[Book::RecipeName].toString(), QStringLiteral("O'Brien's stew"));
     QCOMPARE(row[Book::RecipeRating].toInt(), 9);
     QCOMPARE(row[Book::RecipeComplexity].toInt(), 5);
 
-    MessageCapture capture;
-    _book->updateItem("Nowhere", id, 0, 1);
-    QCOMPARE(capture.diagnostics("No such table in database"), 1);
-}
-
-void TestRows::updateItemRejectsBadField()
-{
-    const int id = _addUnit("kg");
-    MessageCapture capture;
-    _book->updateItem(Book::Units, id, 1, QStringLiteral("g"));
-    _book->updateItem(Book::Units, id, -1, QStringLiteral("g"));
-    QCOMPARE(capture.count("Invalid field index"), 2);
-    QCOMPARE(_book->getNameByID(Book::Units, id), QStringLiteral("kg"));
-}
-
-void TestRows::updateTable()
-{
     const QVariant plan[] = {"Party"};
-    const int id = _book->addRow(Book::CookingPlans, plan, 1);
+    const int planId = _book->addRow(Book::CookingPlans, plan, 1);
     std::vector<TableFieldUpdate> updates{{QStringLiteral("Feast"), Book::PlanName},
                                           {12, Book::PlanPersonCount}};
-    _book->updateTable(Book::CookingPlans, id, updates);
-    std::vector<QVariant> row;
-    QVERIFY(_book->getRowByID(Book::CookingPlans, id, row));
+    _book->updateTable(Book::CookingPlans, planId, updates);
+    QVERIFY(_book->getRowByID(Book::CookingPlans, planId, row));
     QCOMPARE(row[Book::PlanName].toString(), QStringLiteral("Feast"));
     QCOMPARE(row[Book::PlanPersonCount].toInt(), 12);
     QCOMPARE(row[Book::PlanDishCount].toInt(), 0);
-}
 
-void TestRows::updateTableEmpty()
-{
-    const int id = _addUnit("kg");
-    MessageCapture capture;
     std::vector<TableFieldUpdate> none;
-    _book->updateTable(Book::Units, id, none);
+    _book->updateTable(Book::CookingPlans, planId, none);
     QCOMPARE(capture.count("Document::addRow query error "), 1);
-    QCOMPARE(_book->getNameByID(Book::Units, id), QStringLiteral("kg"));
+    QCOMPARE(_book->getNameByID(Book::CookingPlans, planId), QStringLiteral("Feast"));
 }
 
-void TestRows::readNextValue()
+// Every operation on an undeclared table says so and changes nothing.
+void TestRows::unknownTable()
 {
-    QSqlQuery query("SELECT 5");
-    QVariant value(1);
-    QVERIFY(::readNextValue(query, value));
-    QCOMPARE(value.toInt(), 5);
-    QVERIFY(!::readNextValue(query, value));
-    QCOMPARE(value.toInt(), 5);
+    _addUnit("kg");
+    MessageCapture capture;
+    _book->deleteRow("Nowhere", 1);
+    QCOMPARE(_book->copyRow("Nowhere", 1), -1);
+    _book->updateItem("Nowhere", 1, 0, 1);
+    QCOMPARE(capture.diagnostics("No such table in database"), 3);
+
+    capture.clear();
+    QueryResult rows;
+    _book->getRows("Nowhere", QString(), &rows);
+    QVERIFY(rows.table.isEmpty());
+    QCOMPARE(capture.diagnostics("Error: no such table in database"), 1);
+    QCOMPARE(capture.count("Query error: "), 1);
+
+    capture.clear();
+    QueryResult names;
+    _book->getNames("Nowhere", QString(), &names);
+    QVERIFY(!names.query.isActive());
+    QVERIFY(names.table.isEmpty());
+    QCOMPARE(capture.diagnostics("Error: no such table in database"), 1);
+    QCOMPARE(_unitNames(), QStringList{"1:kg"});
 }
 
 QTEST_GUILESS_MAIN(TestRows)
