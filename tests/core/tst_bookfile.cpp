@@ -46,327 +46,299 @@ class TestBookFile : public QObject
 {
     Q_OBJECT
 
-private:
     std::unique_ptr<ScratchDir> _dir;
     std::unique_ptr<Document> _book;
 
-    QStringList _content();
-    void _fillOddBook();
-
-private slots:
-    void init();
-    void cleanup();
-
-    void emptyBookLayout();
-    void roundTripKeepsIdsAndValues();
-    void savingOverOpenFile();
-    void temporaryFileCounter();
-    void failedSaveChangesNothing_data();
-    void failedSaveChangesNothing();
-    void badFiles_data();
-    void badFiles();
-    void truncatedAtEveryLength();
-    void otherWriters();
-};
-
-// Every stored value with its table, row and type, in id order.
-QStringList TestBookFile::_content()
-{
-    QStringList content;
-    for (const auto& table : _book->tables) {
-        QSqlQuery query("SELECT * FROM " + table.first + " ORDER BY id");
-        for (int row = 0; query.next(); ++row) {
-            for (int c = 0; c < query.record().count(); ++c) {
-                const QVariant value = query.value(c);
-                content << QStringLiteral("%1 %2/%3 %4 %5").arg(table.first).arg(row).arg(c)
-                                .arg(value.typeName(), value.type() == QVariant::ByteArray
-                                                           ? value.toByteArray().toHex()
-                                                           : value.toString());
+    // Every stored value with its table, row and type, in id order.
+    QStringList _content()
+    {
+        QStringList content;
+        for (const auto& table : _book->tables) {
+            QSqlQuery query("SELECT * FROM " + table.first + " ORDER BY id");
+            for (int row = 0; query.next(); ++row) {
+                for (int c = 0; c < query.record().count(); ++c) {
+                    const QVariant v = query.value(c);
+                    content << table.first + QString(" %1/%2 ").arg(row).arg(c) + v.typeName()
+                                   + " "
+                                   + (v.type() == QVariant::ByteArray ? v.toByteArray().toHex()
+                                                                      : v.toString());
+                }
             }
         }
+        return content;
     }
-    return content;
-}
 
-// A small book with gaps in its ids and values that are easy to get wrong.
-void TestBookFile::_fillOddBook()
-{
-    _book->fillSampleBook();
-    _book->deleteRow(Book::Ingredients, 2);
-    _book->deleteRow(Book::Recipes, 1);
-    const QVariant recipe[] = {QStringLiteral("L'\"été\" <b>&</b> 🍰 Щи"),
-                               QByteArray("\x00\x01\xff\xfe photo", 11),
-                               QStringLiteral("<p style=\"x\">multi\nline</p>"), 0, 10, 0.1f};
-    _book->addRow(Book::Recipes, recipe, 6);
-    const QVariant ingredient[] = {QStringLiteral("Salt"), -1, 1e-7f, 123456.75f};
-    _book->addRow(Book::Ingredients, ingredient, 4);
-    const QVariant empty[] = {QStringLiteral("")};
-    _book->addRow(Book::Tags, empty, 1);
-}
+    // A small book with gaps in its ids and values that are easy to get wrong.
+    void _fillOddBook()
+    {
+        _book->fillSampleBook();
+        _book->deleteRow(Book::Ingredients, 2);
+        _book->deleteRow(Book::Recipes, 1);
+        const QVariant recipe[] = {"L'\"été\" <b>&</b> 🍰 Щи",
+                                   QByteArray("\x00\x01\xff\xfe photo", 11),
+                                   "<p style=\"x\">multi\nline</p>", 0, 10, 0.1f};
+        _book->addRow(Book::Recipes, recipe, 6);
+        const QVariant ingredient[] = {QStringLiteral("Salt"), -1, 1e-7f, 123456.75f};
+        _book->addRow(Book::Ingredients, ingredient, 4);
+        const QVariant empty[] = {QStringLiteral("")};
+        _book->addRow(Book::Tags, empty, 1);
+    }
 
-void TestBookFile::init()
-{
-    _dir.reset(new ScratchDir(false));
-    _book.reset(new Document);
-    QVERIFY(_book->setDataStructure());
-}
+private slots:
+    void init()
+    {
+        _dir.reset(new ScratchDir(false));
+        _book.reset(new Document);
+        QVERIFY(_book->setDataStructure());
+    }
 
-void TestBookFile::cleanup()
-{
-    _book.reset();
-    _dir.reset();
-}
+    void cleanup()
+    {
+        _book.reset();
+        _dir.reset();
+    }
 
-// ID, format number, eight empty sections in name order, end marker: 248 bytes.
-void TestBookFile::emptyBookLayout()
-{
-    const QString name = _dir->filePath("empty.carb");
-    QVERIFY(_book->SaveDocument(name));
-    const QByteArray expected = bookFile([](QDataStream& out) {
-        out << qint32(8);
-        for (const char* table : {"CookingPlanRecipes", "CookingPlans", "Ingredients",
-                                  "RecipeIngredients", "RecipeTags", "Recipes", "Tags", "Units"})
-            out << QString(table) << qint32(0);
-        out << EndMarker;
-    });
-    const QByteArray saved = readFile(name);
-    QCOMPARE(saved.size(), 248);
-    QCOMPARE(saved.toHex(), expected.toHex());
-    QCOMPARE(saved.left(12).toHex(), QByteArray("04d68b60000003e800000008"));
-    QCOMPARE(saved.right(4).toHex(), QByteArray("05b90a38"));
-    QCOMPARE(_book->fileName, name);
-    QVERIFY(!_book->modified);
-}
-
-void TestBookFile::roundTripKeepsIdsAndValues()
-{
-    _fillOddBook();
-    const QStringList saved = _content();
-    const QString name = _dir->filePath("book.carb");
-    _book->modified = true;
-    QVERIFY(_book->SaveDocument(name));
-    QVERIFY(!_book->modified);
-
-    _book->Clear();
-    _book->fillSampleBook();
-    _book->modified = true;
-    _book->fileName = "other";
-    QVERIFY(_book->OpenDocument(name));
-    QCOMPARE(_book->fileName, name);
-    QVERIFY(!_book->modified);
-    QCOMPARE(_content(), saved);
-    // References still point to the same rows.
-    Recipe recipe;
-    _book->getRecipe(2, recipe);
-    QCOMPARE(recipe.name, QStringLiteral("Hamburger"));
-    QCOMPARE(recipe.ingredients.size(), size_t(4)); // the sauce went with its ingredient
-    QCOMPARE(recipe.ingredients.at(1).ingredient, QStringLiteral("Cucumber"));
-    QCOMPARE(recipe.ingredients.at(1).unit, QStringLiteral("pcs."));
-}
-
-void TestBookFile::savingOverOpenFile()
-{
-    _book->fillSampleBook();
-    const QString name = _dir->filePath("book.carb");
-    QVERIFY(_book->SaveDocument(name));
-    QVERIFY(_book->OpenDocument(name));
-    _book->deleteRow(Book::Recipes, 1);
-    QVERIFY(_book->SaveDocument(name));
-    _book->Clear();
-    QVERIFY(_book->OpenDocument(name));
-    QCOMPARE(_book->getNameByID(Book::Recipes, 2), QStringLiteral("Hamburger"));
-    QCOMPARE(_book->getIDByName(Book::Recipes, "Pizza"), -1);
-    QCOMPARE(QDir(_dir->path()).entryList({"*.tmp"}, QDir::Files), QStringList());
-}
-
-// The book is first written to the first free "<n>.tmp" of the working directory.
-void TestBookFile::temporaryFileCounter()
-{
-    QVERIFY(writeFile(_dir->filePath("0.tmp"), "keep me"));
-    // A target that cannot be created leaves the complete book in the temporary file.
-    QVERIFY(!_book->SaveDocument(_dir->filePath("0.tmp/book.carb")));
-    QCOMPARE(readFile(_dir->filePath("0.tmp")), QByteArray("keep me"));
-    QCOMPARE(readFile(_dir->filePath("1.tmp")).size(), 248);
-
-    QVERIFY(_book->SaveDocument(_dir->filePath("book.carb")));
-    QVERIFY(!QFile::exists(_dir->filePath("2.tmp")));
-    QVERIFY(QFile::exists(_dir->filePath("1.tmp")));
-    QCOMPARE(readFile(_dir->filePath("book.carb")).size(), 248);
-}
-
-void TestBookFile::failedSaveChangesNothing_data()
-{
-    QTest::addColumn<QString>("target");
-    QTest::addColumn<bool>("workingDirGone");
-    QTest::addColumn<QString>("message");
-    QTest::newRow("missing folder") << "no/such/folder/book.carb" << false << "Error: cannot write";
-    QTest::newRow("folder as target") << "folder" << false << "Error: cannot write";
-    // A working directory that no longer exists refuses the temporary file.
-    QTest::newRow("no working directory") << "book.carb" << true
-                                          << "\"Cannot open file for saving!\"";
-}
-
-void TestBookFile::failedSaveChangesNothing()
-{
-    QFETCH(QString, target);
-    QFETCH(bool, workingDirGone);
-    QFETCH(QString, message);
-    _book->fillSampleBook();
-    QTemporaryDir elsewhere;
-    QVERIFY(QDir(elsewhere.path()).mkdir("folder"));
-    const QString path = elsewhere.filePath(target);
-    if (!target.contains('/') && target != "folder")
-        QVERIFY(writeFile(path, "old complete book"));
-    if (workingDirGone)
-        QVERIFY(QDir(_dir->path()).removeRecursively());
-    _book->modified = true;
-    MessageCapture capture;
-    QVERIFY(!_book->SaveDocument(path));
-    QCOMPARE(capture.messages().size(), 1);
-    QCOMPARE(capture.count(message), 1);
-    QCOMPARE(_book->fileName, QStringLiteral("NewBook"));
-    QVERIFY(_book->modified);
-    QVERIFY(QFileInfo(elsewhere.filePath("folder")).isDir());
-    if (workingDirGone)
-        QCOMPARE(readFile(path), QByteArray("old complete book"));
-    else // the whole book waits in the temporary file
-        QVERIFY(readFile(_dir->filePath("0.tmp")).size() > 248);
-}
-
-void TestBookFile::badFiles_data()
-{
-    using Out = QDataStream;
-    QTest::addColumn<QByteArray>("file");
-    QTest::addColumn<QString>("message");
-    const QString corrupt = "Error: the file is truncated or corrupted";
-
-    QTest::newRow("missing file") << QByteArray() << "Unable to open file for reading!";
-    QTest::newRow("empty file") << QByteArray("") << "Wrong file ID";
-    QTest::newRow("wrong id") << bookFile([](Out& out) { out << qint32(0) << EndMarker; },
-                                          FileId + 1)
-                              << "Wrong file ID";
-    QTest::newRow("unknown table") << bookFile([](Out& out) {
-        out << qint32(1) << QString("Nowhere") << qint32(0) << EndMarker;
-    }) << "No such table in database";
-    QTest::newRow("wrong end marker") << bookFile([](Out& out) {
-        out << qint32(1) << QString("Units") << qint32(1) << QVariant(7) << QVariant("kg")
-            << qint32(EndMarker - 1);
-    }) << "File end not found!";
-    QTest::newRow("huge section count") << bookFile([](Out& out) {
-        out << quint32(0xffffffff) << QString("Units") << qint32(0);
-    }) << corrupt;
-    QTest::newRow("huge row count") << bookFile([](Out& out) {
-        out << qint32(1) << QString("Tags") << qint32(0x7fffffff);
-    }) << corrupt;
-    QTest::newRow("huge table name") << bookFile([](Out& out) {
-        out << qint32(1) << quint32(0xfffffffe);
-    }) << corrupt;
-
-    // A value's type, its null flag and a payload of eight bytes.
-    const auto oneValue = [](quint32 type) {
-        return bookFile([type](Out& out) {
-            out << qint32(1) << QString("Tags") << qint32(1) << type << qint8(0)
-                << qint32(0x7fffffff) << qint32(0x7fffffff);
+    // ID, format number, eight empty sections in name order, end marker: 248 bytes.
+    void emptyBookLayout()
+    {
+        const QString name = _dir->filePath("empty.carb");
+        QVERIFY(_book->SaveDocument(name));
+        const QByteArray expected = bookFile([](QDataStream& out) {
+            out << qint32(8);
+            for (const char* table :
+                 {"CookingPlanRecipes", "CookingPlans", "Ingredients", "RecipeIngredients",
+                  "RecipeTags", "Recipes", "Tags", "Units"})
+                out << QString(table) << qint32(0);
+            out << EndMarker;
         });
-    };
-    for (const quint32 type : {quint32(QMetaType::QVariantList), quint32(QMetaType::QImage),
-                               quint32(QMetaType::User), quint32(4242)})
-        QTest::newRow(qPrintable("value type " + QString::number(type)))
-            << oneValue(type)
-            << "Error: unsupported value type " + QString::number(type) + " in file";
-
-    QTest::newRow("null id") << bookFile([](Out& out) {
-        out << qint32(1) << QString("Tags") << qint32(1) << quint32(0) << qint8(1)
-            << QVariant("tag") << EndMarker;
-    }) << "Error: a row in the file has no valid id";
-    // A number flagged null is null whatever its payload: not id 0.
-    QTest::newRow("null-flagged id") << bookFile([](Out& out) {
-        out << qint32(1) << QString("Tags") << qint32(1) << QVariant(QVariant::Int)
-            << QVariant("tag") << EndMarker;
-    }) << "Error: a row in the file has no valid id";
-    QTest::newRow("duplicate id") << bookFile([](Out& out) {
-        out << qint32(1) << QString("Tags") << qint32(2) << QVariant(3) << QVariant("tag")
-            << QVariant(3) << QVariant("tag") << EndMarker;
-    }) << "Document::addRow query error ";
-}
-
-// A file that cannot be read leaves the open book exactly as it was.
-void TestBookFile::badFiles()
-{
-    QFETCH(QByteArray, file);
-    QFETCH(QString, message);
-    _fillOddBook();
-    const QString name = _dir->filePath("bad.carb");
-    if (!file.isNull())
-        QVERIFY(writeFile(name, file));
-    _book->modified = true;
-    _book->fileName = "previous.carb";
-    const QStringList before = _content();
-    QSqlQuery last("SELECT MAX(id) FROM Units");
-    QVERIFY(last.next());
-    const int nextUnit = last.value(0).toInt() + 1;
-    MessageCapture capture;
-    QVERIFY(!_book->OpenDocument(name));
-    QVERIFY2(capture.count('"' + message) == 1, qPrintable(capture.messages().join(" | ")));
-    QCOMPARE(_content(), before);
-    QCOMPARE(_book->fileName, QStringLiteral("previous.carb"));
-    QVERIFY(_book->modified);
-    // New rows still get the ids they would have had.
-    const QVariant unit[] = {QStringLiteral("after")};
-    QCOMPARE(_book->addRow(Book::Units, unit, 1), nextUnit);
-}
-
-void TestBookFile::truncatedAtEveryLength()
-{
-    _fillOddBook();
-    const QString whole = _dir->filePath("small.carb");
-    QVERIFY(_book->SaveDocument(whole));
-    const QByteArray bytes = readFile(whole);
-    QVERIFY(bytes.size() > 248);
-    const QStringList before = _content();
-    const QString name = _dir->filePath("cut.carb");
-    for (int length = 0; length < bytes.size(); ++length) {
-        QVERIFY(writeFile(name, bytes.left(length)));
-        MessageCapture capture;
-        if (_book->OpenDocument(name))
-            QFAIL(qPrintable(QString("a file cut at %1 bytes opened").arg(length)));
+        const QByteArray saved = readFile(name);
+        QCOMPARE(saved.size(), 248);
+        QCOMPARE(saved.toHex(), expected.toHex());
+        QCOMPARE(saved.left(12).toHex(), QByteArray("04d68b60000003e800000008"));
+        QCOMPARE(saved.right(4).toHex(), QByteArray("05b90a38"));
+        QCOMPARE(_book->fileName, name);
+        QVERIFY(!_book->modified);
     }
-    QCOMPARE(_content(), before);
-    QVERIFY(writeFile(name, bytes));
-    QVERIFY(_book->OpenDocument(name));
-}
 
-// Files of other writers: no sections at all, ids as 32-bit ints, numbers as
-// floats, nulls flagged on numbers.
-void TestBookFile::otherWriters()
-{
-    _book->fillSampleBook();
-    const QString name = _dir->filePath("other.carb");
-    QVERIFY(writeFile(name, bookFile([](QDataStream& out) { out << qint32(0) << EndMarker; })));
-    QVERIFY(_book->OpenDocument(name));
-    QVERIFY(_content().isEmpty());
+    void roundTripKeepsIdsAndValues()
+    {
+        _fillOddBook();
+        const QStringList saved = _content();
+        const QString name = _dir->filePath("book.carb");
+        _book->modified = true;
+        QVERIFY(_book->SaveDocument(name));
+        QVERIFY(!_book->modified);
 
-    QVERIFY(writeFile(name, bookFile([](QDataStream& out) {
-        out << qint32(2) << QString("Ingredients") << qint32(2);
-        out << QVariant(int(4)) << QVariant("Flour") << QVariant(uint(9)) << QVariant(2.5f)
-            << QVariant(double(0.125));
-        out << QVariant(int(5)) << QVariant("Salt") << QVariant(int(-1))
-            << QVariant(QVariant::Double) << QVariant(QVariant::Int);
-        out << QString("Units") << qint32(1) << QVariant(qlonglong(9)) << QVariant("kg");
-        out << EndMarker;
-    })));
-    QVERIFY(_book->OpenDocument(name));
-    std::vector<QVariant> row;
-    QVERIFY(_book->getRowByID(Book::Ingredients, 4, row));
-    _book->resolveRow(Book::Ingredients, row);
-    QCOMPARE(row[Book::IngredientName].toString(), QStringLiteral("Flour"));
-    QCOMPARE(row[Book::IngredientUnit].toString(), QStringLiteral("kg"));
-    QCOMPARE(row[Book::IngredientCost].toDouble(), 2.5);
-    QCOMPARE(row[Book::IngredientQuantity].toDouble(), 0.125);
-    QVERIFY(_book->getRowByID(Book::Ingredients, 5, row));
-    QVERIFY(row[Book::IngredientCost].isNull());
-    QVERIFY(row[Book::IngredientQuantity].isNull());
-}
+        _book->Clear();
+        _book->fillSampleBook();
+        _book->modified = true;
+        _book->fileName = "other";
+        QVERIFY(_book->OpenDocument(name));
+        QCOMPARE(_book->fileName, name);
+        QVERIFY(!_book->modified);
+        QCOMPARE(_content(), saved);
+        // References still point to the same rows.
+        Recipe recipe;
+        _book->getRecipe(2, recipe);
+        QCOMPARE(recipe.name, QStringLiteral("Hamburger"));
+        QCOMPARE(recipe.ingredients.size(), size_t(4)); // the sauce went with its ingredient
+        QCOMPARE(recipe.ingredients.at(1).ingredient, QStringLiteral("Cucumber"));
+        QCOMPARE(recipe.ingredients.at(1).unit, QStringLiteral("pcs."));
+
+        // Saving over the open file replaces it and leaves no temporary file.
+        _book->deleteRow(Book::Recipes, 2);
+        QVERIFY(_book->SaveDocument(name));
+        _book->Clear();
+        QVERIFY(_book->OpenDocument(name));
+        QCOMPARE(_book->getIDByName(Book::Recipes, "Hamburger"), -1);
+        QCOMPARE(_book->getNameByID(Book::Recipes, 3), QStringLiteral("Shawarma"));
+        QCOMPARE(QDir(_dir->path()).entryList({"*.tmp"}, QDir::Files), QStringList());
+    }
+
+    // The book is first written to the first free "<n>.tmp" of the working directory.
+    void temporaryFileCounter()
+    {
+        QVERIFY(writeFile(_dir->filePath("0.tmp"), "keep me"));
+        // A target that cannot be created leaves the complete book in the temporary file.
+        QVERIFY(!_book->SaveDocument(_dir->filePath("0.tmp/book.carb")));
+        QCOMPARE(readFile(_dir->filePath("0.tmp")), QByteArray("keep me"));
+        QCOMPARE(readFile(_dir->filePath("1.tmp")).size(), 248);
+
+        QVERIFY(_book->SaveDocument(_dir->filePath("book.carb")));
+        QVERIFY(!QFile::exists(_dir->filePath("2.tmp")));
+        QVERIFY(QFile::exists(_dir->filePath("1.tmp")));
+        QCOMPARE(readFile(_dir->filePath("book.carb")).size(), 248);
+    }
+
+    void failedSaveChangesNothing_data()
+    {
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QByteArray>("old");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("missing folder") << "no/such/folder/book.carb" << QByteArray()
+                                        << "Error: cannot write";
+        QTest::newRow("folder as target") << "folder" << QByteArray() << "Error: cannot write";
+        // A working directory that no longer exists refuses the temporary file.
+        QTest::newRow("no working directory") << "book.carb" << QByteArray("old complete book")
+                                              << "\"Cannot open file for saving!\"";
+    }
+
+    void failedSaveChangesNothing()
+    {
+        QFETCH(QString, target);
+        QFETCH(QByteArray, old);
+        QFETCH(QString, message);
+        _book->fillSampleBook();
+        _book->modified = true;
+        QTemporaryDir elsewhere;
+        QVERIFY(QDir(elsewhere.path()).mkdir("folder"));
+        const QString path = elsewhere.filePath(target);
+        if (!old.isEmpty())
+            QVERIFY(writeFile(path, old) && QDir(_dir->path()).removeRecursively());
+        MessageCapture capture;
+        QVERIFY(!_book->SaveDocument(path));
+        QCOMPARE(capture.messages().size(), 1);
+        QCOMPARE(capture.count(message), 1);
+        QCOMPARE(_book->fileName, QStringLiteral("NewBook"));
+        QVERIFY(_book->modified);
+        QVERIFY(QFileInfo(elsewhere.filePath("folder")).isDir());
+        if (!old.isEmpty())
+            QCOMPARE(readFile(path), old);
+        else // the whole book waits in the temporary file
+            QVERIFY(readFile(_dir->filePath("0.tmp")).size() > 248);
+    }
+
+    void badFiles_data()
+    {
+        using Out = QDataStream;
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("message");
+        const QString corrupt = "Error: the file is truncated or corrupted";
+
+        QTest::newRow("missing file") << QByteArray() << "Unable to open file for reading!";
+        QTest::newRow("empty file") << QByteArray("") << "Wrong file ID";
+        QTest::newRow("wrong id") << bookFile([](Out& out) { out << qint32(0) << EndMarker; },
+                                              FileId + 1)
+                                  << "Wrong file ID";
+        QTest::newRow("unknown table") << bookFile([](Out& out) {
+            out << qint32(1) << QString("Nowhere") << qint32(0) << EndMarker;
+        }) << "No such table in database";
+        QTest::newRow("wrong end marker") << bookFile([](Out& out) {
+            out << qint32(1) << QString("Units") << qint32(1) << QVariant(7) << QVariant("kg")
+                << qint32(EndMarker - 1);
+        }) << "File end not found!";
+        QTest::newRow("huge section count") << bookFile([](Out& out) {
+            out << quint32(0xffffffff) << QString("Units") << qint32(0);
+        }) << corrupt;
+        QTest::newRow("huge row count")
+            << bookFile([](Out& out) { out << qint32(1) << QString("Tags") << qint32(0x7fffffff); })
+            << corrupt;
+        QTest::newRow("huge table name")
+            << bookFile([](Out& out) { out << qint32(1) << quint32(0xfffffffe); }) << corrupt;
+
+        // A value's type, its null flag and a payload of eight bytes.
+        const auto oneValue = [](quint32 type) {
+            return bookFile([type](Out& out) {
+                out << qint32(1) << QString("Tags") << qint32(1) << type << qint8(0)
+                    << qint32(0x7fffffff) << qint32(0x7fffffff);
+            });
+        };
+        for (const quint32 type : {quint32(QMetaType::QVariantList), quint32(QMetaType::QImage),
+                                   quint32(QMetaType::User), quint32(4242)})
+            QTest::newRow(qPrintable("value type " + QString::number(type)))
+                << oneValue(type)
+                << "Error: unsupported value type " + QString::number(type) + " in file";
+
+        QTest::newRow("null id") << bookFile([](Out& out) {
+            out << qint32(1) << QString("Tags") << qint32(1) << quint32(0) << qint8(1)
+                << QVariant("tag") << EndMarker;
+        }) << "Error: a row in the file has no valid id";
+        // A number flagged null is null whatever its payload: not id 0.
+        QTest::newRow("null-flagged id") << bookFile([](Out& out) {
+            out << qint32(1) << QString("Tags") << qint32(1) << QVariant(QVariant::Int)
+                << QVariant("tag") << EndMarker;
+        }) << "Error: a row in the file has no valid id";
+        QTest::newRow("duplicate id") << bookFile([](Out& out) {
+            out << qint32(1) << QString("Tags") << qint32(2) << QVariant(3) << QVariant("tag")
+                << QVariant(3) << QVariant("tag") << EndMarker;
+        }) << "Document::addRow query error ";
+    }
+
+    // A file that cannot be read leaves the open book exactly as it was.
+    void badFiles()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, message);
+        _fillOddBook();
+        const QString name = _dir->filePath("bad.carb");
+        if (!file.isNull())
+            QVERIFY(writeFile(name, file));
+        _book->modified = true;
+        _book->fileName = "previous.carb";
+        const QStringList before = _content();
+        QSqlQuery last("SELECT MAX(id) FROM Units");
+        QVERIFY(last.next());
+        const int nextUnit = last.value(0).toInt() + 1;
+        MessageCapture capture;
+        QVERIFY(!_book->OpenDocument(name));
+        QVERIFY2(capture.count('"' + message) == 1, qPrintable(capture.messages().join(" | ")));
+        QCOMPARE(_content(), before);
+        QCOMPARE(_book->fileName, QStringLiteral("previous.carb"));
+        QVERIFY(_book->modified);
+        // New rows still get the ids they would have had.
+        const QVariant unit[] = {QStringLiteral("after")};
+        QCOMPARE(_book->addRow(Book::Units, unit, 1), nextUnit);
+    }
+
+    void truncatedAtEveryLength()
+    {
+        _fillOddBook();
+        const QString whole = _dir->filePath("small.carb");
+        QVERIFY(_book->SaveDocument(whole));
+        const QByteArray bytes = readFile(whole);
+        QVERIFY(bytes.size() > 248);
+        const QStringList before = _content();
+        const QString name = _dir->filePath("cut.carb");
+        for (int length = 0; length < bytes.size(); ++length) {
+            QVERIFY(writeFile(name, bytes.left(length)));
+            MessageCapture capture;
+            if (_book->OpenDocument(name))
+                QFAIL(qPrintable(QString("a file cut at %1 bytes opened").arg(length)));
+        }
+        QCOMPARE(_content(), before);
+        QVERIFY(writeFile(name, bytes));
+        QVERIFY(_book->OpenDocument(name));
+    }
+
+    // Files of other writers: no sections at all, ids as 32-bit ints, numbers as
+    // floats, nulls flagged on numbers.
+    void otherWriters()
+    {
+        _book->fillSampleBook();
+        const QString name = _dir->filePath("other.carb");
+        QVERIFY(writeFile(name, bookFile([](QDataStream& out) { out << qint32(0) << EndMarker; })));
+        QVERIFY(_book->OpenDocument(name));
+        QVERIFY(_content().isEmpty());
+
+        QVERIFY(writeFile(name, bookFile([](QDataStream& out) {
+                              out << qint32(2) << QString("Ingredients") << qint32(2);
+                              out << QVariant(int(4)) << QVariant("Flour") << QVariant(uint(9))
+                                  << QVariant(2.5f) << QVariant(double(0.125));
+                              out << QVariant(int(5)) << QVariant("Salt") << QVariant(int(-1))
+                                  << QVariant(QVariant::Double) << QVariant(QVariant::Int);
+                              out << QString("Units") << qint32(1) << QVariant(qlonglong(9))
+                                  << QVariant("kg");
+                              out << EndMarker;
+                          })));
+        QVERIFY(_book->OpenDocument(name));
+        std::vector<QVariant> row;
+        QVERIFY(_book->getRowByID(Book::Ingredients, 4, row));
+        _book->resolveRow(Book::Ingredients, row);
+        QCOMPARE(row, (std::vector<QVariant>{"Flour", "kg", 2.5, 0.125}));
+        QVERIFY(_book->getRowByID(Book::Ingredients, 5, row));
+        QVERIFY(row[Book::IngredientCost].isNull() && row[Book::IngredientQuantity].isNull());
+    }
+};
 
 QTEST_GUILESS_MAIN(TestBookFile)
 #include "tst_bookfile.moc"

@@ -32,17 +32,14 @@ QString languageFile(const QString& code)
     return SourceDir + "/languages/_lanraw_" + code + ".bpl";
 }
 
-// The text of a C++ string literal's inside.
+// The text of a C++ string literal's inside: escapes replaced by what they stand for.
 QString unescape(const QString& literal)
 {
     QString text;
     for (int i = 0; i < literal.size(); ++i) {
-        QChar c = literal.at(i);
-        if (c == QLatin1Char('\\') && i + 1 < literal.size()) {
-            c = literal.at(++i);
-            c = c == QLatin1Char('n') ? QLatin1Char('\n') : c == QLatin1Char('t') ? QLatin1Char('\t') : c;
-        }
-        text += c;
+        const bool escaped = literal.at(i) == '\\' && i + 1 < literal.size();
+        const QChar c = literal.at(escaped ? ++i : i);
+        text += !escaped ? c : c == 'n' ? QChar('\n') : c == 't' ? QChar('\t') : c;
     }
     return text;
 }
@@ -139,149 +136,128 @@ class TestLanguageFiles : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void scannerFindsTranslatedLiterals_data();
-    void scannerFindsTranslatedLiterals();
-    void translatedTextsHaveEnglishRecords();
-    void textTablesAreWellFormed();
-    void filesAreSoundAndUpToDate_data();
-    void filesAreSoundAndUpToDate();
-    void translationsAreComplete_data();
-    void translationsAreComplete();
-};
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        QVERIFY2(QFile::exists(languageFile("en")), "English language file missing");
+    }
 
-void TestLanguageFiles::initTestCase()
-{
-    QStandardPaths::setTestModeEnabled(true);
-    QVERIFY2(QFile::exists(languageFile("en")), "English language file missing");
-}
+    void scannerFindsTranslatedLiterals_data()
+    {
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("plain") << "label(translate(\"Open\"));" << QStringList{"Open"};
+        QTest::newRow("string literal macro")
+            << "translate(\n    QStringLiteral( \"Save as\" ))" << QStringList{"Save as"};
+        QTest::newRow("adjacent literals")
+            << "translate(\"Two \"\n \"parts\")" << QStringList{"Two parts"};
+        QTest::newRow("escapes") << "translate(\"Say \\\"hi\\\"\\nnow\")"
+                                 << QStringList{"Say \"hi\"\nnow"};
+        QTest::newRow("member call") << "model->translate(\"Tag\")" << QStringList{"Tag"};
+        QTest::newRow("variable argument") << "translate(caption)" << QStringList{};
+        QTest::newRow("other function") << "mytranslate(\"X\")" << QStringList{};
+        QTest::newRow("inside a string") << "f(\"translate(\\\"X\\\")\")" << QStringList{};
+        QTest::newRow("quote character") << "c == '\"'; translate(\"Y\")" << QStringList{"Y"};
+        QTest::newRow("line comment") << "// translate(\"Old\")\nx();" << QStringList{};
+        QTest::newRow("block comment")
+            << "/* translate(\"Old\")\n */ translate(\"New\")" << QStringList{"New"};
+        QTest::newRow("comment marks in a string")
+            << "translate(\"a // b\"); translate(\"c\")" << QStringList{"a // b", "c"};
+    }
 
-void TestLanguageFiles::scannerFindsTranslatedLiterals_data()
-{
-    QTest::addColumn<QString>("code");
-    QTest::addColumn<QStringList>("expected");
-    QTest::newRow("plain") << "label(translate(\"Open\"));" << QStringList{"Open"};
-    QTest::newRow("string literal macro")
-        << "translate(QStringLiteral(\"Save as\"))" << QStringList{"Save as"};
-    QTest::newRow("blanks and line breaks")
-        << "translate(\n    QStringLiteral( \"Close\" ))" << QStringList{"Close"};
-    QTest::newRow("adjacent literals") << "translate(\"Two \"\n \"parts\")"
-                                       << QStringList{"Two parts"};
-    QTest::newRow("escapes") << R"(translate("Say \"hi\"\nnow"))"
-                             << QStringList{"Say \"hi\"\nnow"};
-    QTest::newRow("member call") << "model->translate(\"Tag\")" << QStringList{"Tag"};
-    QTest::newRow("several") << "translate(\"A\") + translate(\"B\")" << QStringList{"A", "B"};
-    QTest::newRow("variable argument") << "translate(caption)" << QStringList{};
-    QTest::newRow("other function") << "mytranslate(\"X\")" << QStringList{};
-    QTest::newRow("inside a string") << "f(\"translate(\\\"X\\\")\")" << QStringList{};
-    QTest::newRow("quote character") << "c == '\"'; translate(\"Y\")" << QStringList{"Y"};
-    QTest::newRow("line comment") << "// translate(\"Old\")\nx();" << QStringList{};
-    QTest::newRow("block comment") << "/* translate(\"Old\")\n */ translate(\"New\")"
-                                   << QStringList{"New"};
-    QTest::newRow("comment marks in a string")
-        << "translate(\"a // b\"); translate(\"c\")" << QStringList{"a // b", "c"};
-    QTest::newRow("non-Latin") << "translate(\"Crème brûlée\")" << QStringList{"Crème brûlée"};
-}
+    void scannerFindsTranslatedLiterals()
+    {
+        QFETCH(QString, code);
+        QTEST(translatedLiterals(code), "expected");
+    }
 
-void TestLanguageFiles::scannerFindsTranslatedLiterals()
-{
-    QFETCH(QString, code);
-    QFETCH(QStringList, expected);
-    QCOMPARE(translatedLiterals(code), expected);
-}
-
-void TestLanguageFiles::translatedTextsHaveEnglishRecords()
-{
-    const QStringList english = fileRecords("en");
-    const std::set<QString> known(english.begin(), english.end());
-    QCOMPARE(int(known.size()), english.size()); // English texts are the keys
-    QStringList missing;
-    int found = 0;
-    for (const char* folder : {"app", "data", "editing", "views", "images", "lang"}) {
-        QDirIterator it(SourceDir + '/' + folder, {"*.cpp", "*.h"}, QDir::Files,
-                        QDirIterator::Subdirectories);
-        while (it.hasNext()) {
-            const QString path = it.next();
-            for (const QString& text : translatedLiterals(QString::fromUtf8(readFile(path)))) {
-                ++found;
-                if (!known.count(text))
-                    missing << QDir(SourceDir).relativeFilePath(path) + ": " + text;
+    void translatedTextsHaveEnglishRecords()
+    {
+        const QStringList english = fileRecords("en");
+        const std::set<QString> known(english.begin(), english.end());
+        QCOMPARE(int(known.size()), english.size()); // English texts are the keys
+        QStringList missing;
+        int found = 0;
+        for (const char* folder : {"app", "data", "editing", "views", "images", "lang"}) {
+            QDirIterator it(SourceDir + '/' + folder, {"*.cpp", "*.h"}, QDir::Files,
+                            QDirIterator::Subdirectories);
+            while (it.hasNext()) {
+                const QString path = it.next();
+                for (const QString& text : translatedLiterals(QString::fromUtf8(readFile(path)))) {
+                    ++found;
+                    if (!known.count(text))
+                        missing << QDir(SourceDir).relativeFilePath(path) + ": " + text;
+                }
             }
         }
+        QVERIFY2(found > 0, "no translated text found in the code");
+        missing.removeDuplicates();
+        QVERIFY2(missing.isEmpty(), qPrintable("texts missing from languages/_lanraw_en.bpl (add "
+                                               "them to languages/texts/*.tsv):" + listed(missing)));
     }
-    QVERIFY2(found > 0, "no translated text found in the code");
-    missing.removeDuplicates();
-    QVERIFY2(missing.isEmpty(), qPrintable("texts missing from languages/_lanraw_en.bpl (add "
-                                           "them to languages/texts/*.tsv):" + listed(missing)));
-}
 
-void TestLanguageFiles::textTablesAreWellFormed()
-{
-    QStringList problems;
-    QVERIFY(!readTextTables(problems).empty());
-    QVERIFY2(problems.isEmpty(), qPrintable(listed(problems)));
-}
-
-void TestLanguageFiles::filesAreSoundAndUpToDate_data()
-{
-    addLanguageRows(0);
-}
-
-void TestLanguageFiles::filesAreSoundAndUpToDate()
-{
-    QFETCH(int, index);
-    const QByteArray data = readFile(languageFile(Codes.at(index)));
-    QVERIFY2(!data.isEmpty(), "missing or empty language file");
-    QTextCodec::ConverterState state;
-    QTextCodec::codecForName("UTF-8")->toUnicode(data.constData(), data.size(), &state);
-    QCOMPARE(state.invalidChars, 0);
-    QCOMPARE(state.remainingChars, 0); // no sequence cut off at the end
-    // The language model reads in text mode, which would drop carriage returns.
-    QVERIFY(!data.contains('\r'));
-
-    const int records = fileRecords(Codes.at(index)).size();
-    QCOMPARE(records, fileRecords("en").size());
-    QVERIFY2(records <= LangModel::MaxRecords, "the language model reads at most 1001 records");
-
-    QStringList problems;
-    QString expected;
-    for (const QStringList& row : readTextTables(problems))
-        expected += row.at(index) + RecordEnd;
-    QVERIFY2(data == expected.toUtf8(), "stale language file: run python3 tools/langfiles.py");
-}
-
-void TestLanguageFiles::translationsAreComplete_data()
-{
-    addLanguageRows(1);
-}
-
-// The program's own reader finds a translation for every record, and for
-// every text of the sample book.
-void TestLanguageFiles::translationsAreComplete()
-{
-    QFETCH(int, index);
-    ScratchDir scratch;
-    LangModel model(index, QDir::currentPath() + "/languages/");
-    const QStringList english = fileRecords("en");
-    QCOMPARE(model.dictionary.size(), size_t(english.size()));
-    QStringList empty;
-    for (const QString& text : english) {
-        if (model.translate(text).isEmpty())
-            empty << text;
-    }
-    QVERIFY2(empty.isEmpty(), qPrintable("empty translations:" + listed(empty)));
-    QVERIFY(model.untranslated.empty());
-
-    setAppLangModel(&model);
+    void textTablesAreWellFormed()
     {
-        Document document;
-        QVERIFY(document.setDataStructure());
-        document.fillSampleBook();
+        QStringList problems;
+        QVERIFY(!readTextTables(problems).empty());
+        QVERIFY2(problems.isEmpty(), qPrintable(listed(problems)));
     }
-    setAppLangModel(nullptr);
-    const QStringList untranslated(model.untranslated.begin(), model.untranslated.end());
-    QVERIFY2(untranslated.isEmpty(), qPrintable("untranslated:" + listed(untranslated)));
-}
+
+    void filesAreSoundAndUpToDate_data() { addLanguageRows(0); }
+
+    void filesAreSoundAndUpToDate()
+    {
+        QFETCH(int, index);
+        const QByteArray data = readFile(languageFile(Codes.at(index)));
+        QVERIFY2(!data.isEmpty(), "missing or empty language file");
+        QTextCodec::ConverterState state;
+        QTextCodec::codecForName("UTF-8")->toUnicode(data.constData(), data.size(), &state);
+        QCOMPARE(state.invalidChars, 0);
+        QCOMPARE(state.remainingChars, 0); // no sequence cut off at the end
+        // The language model reads in text mode, which would drop carriage returns.
+        QVERIFY(!data.contains('\r'));
+
+        const int records = fileRecords(Codes.at(index)).size();
+        QCOMPARE(records, fileRecords("en").size());
+        QVERIFY2(records <= LangModel::MaxRecords, "the language model reads at most 1001 records");
+
+        QStringList problems;
+        QString expected;
+        for (const QStringList& row : readTextTables(problems))
+            expected += row.at(index) + RecordEnd;
+        QVERIFY2(data == expected.toUtf8(), "stale language file: run python3 tools/langfiles.py");
+    }
+
+    void translationsAreComplete_data() { addLanguageRows(1); }
+
+    // The program's own reader finds a translation for every record, and for
+    // every text of the sample book.
+    void translationsAreComplete()
+    {
+        QFETCH(int, index);
+        ScratchDir scratch;
+        LangModel model(index, QDir::currentPath() + "/languages/");
+        const QStringList english = fileRecords("en");
+        QCOMPARE(model.dictionary.size(), size_t(english.size()));
+        QStringList empty;
+        for (const QString& text : english) {
+            if (model.translate(text).isEmpty())
+                empty << text;
+        }
+        QVERIFY2(empty.isEmpty(), qPrintable("empty translations:" + listed(empty)));
+        QVERIFY(model.untranslated.empty());
+
+        setAppLangModel(&model);
+        {
+            Document document;
+            QVERIFY(document.setDataStructure());
+            document.fillSampleBook();
+        }
+        setAppLangModel(nullptr);
+        const QStringList untranslated(model.untranslated.begin(), model.untranslated.end());
+        QVERIFY2(untranslated.isEmpty(), qPrintable("untranslated:" + listed(untranslated)));
+    }
+};
 
 QTEST_GUILESS_MAIN(TestLanguageFiles)
 #include "tst_languagefiles.moc"

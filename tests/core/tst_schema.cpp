@@ -9,94 +9,78 @@ class TestSchema : public QObject
     Q_OBJECT
 
 private slots:
-    void fieldDefaults_data();
-    void fieldDefaults();
-    void bindLists();
-    void createTable();
+    void fieldDefaults_data()
+    {
+        QTest::addColumn<uchar>("type");
+        QTest::addColumn<QVariant>("given");
+        QTest::addColumn<QString>("sqlType");
+        QTest::addColumn<QVariant>("expected");
+        QTest::addColumn<int>("diagnostics");
+        const QVariant none;
+        QTest::newRow("int") << MD_INT << none << "INTEGER" << QVariant(0) << 0;
+        QTest::newRow("float") << MD_FLOAT << none << "REAL" << QVariant(0.0f) << 0;
+        QTest::newRow("string") << MD_STRING << none << "TEXT" << QVariant(QStringLiteral("")) << 0;
+        QTest::newRow("text") << MD_TEXT << none << "TEXT" << QVariant(QStringLiteral("")) << 0;
+        QTest::newRow("selection") << MD_SEL << none << "INTEGER" << QVariant(-1) << 0;
+        QTest::newRow("rating") << MD_RATING << none << "INTEGER" << QVariant(0) << 0;
+        QTest::newRow("money") << MD_MONEY << none << "REAL" << QVariant(0.0f) << 0;
+        QTest::newRow("image") << MD_IMAGE << none << "BLOB" << QVariant(QByteArray("0")) << 0;
+        QTest::newRow("given rating") << MD_RATING << QVariant(5) << "INTEGER" << QVariant(5) << 0;
+        QTest::newRow("given selection") << MD_SEL << QVariant("kg") << "INTEGER" << QVariant("kg") << 0;
+        // An unknown type is reported for its SQL type and, without a default, for that too.
+        QTest::newRow("unknown") << uchar(8) << none << "" << QVariant() << 2;
+        QTest::newRow("unknown, given") << uchar(200) << QVariant(3) << "" << QVariant(3) << 1;
+    }
+
+    void fieldDefaults()
+    {
+        QFETCH(uchar, type);
+        QFETCH(QVariant, given);
+        QFETCH(QVariant, expected);
+        MessageCapture capture;
+        const TF field("f", type, "Caption", given);
+        QTEST(capture.diagnostics("Error: Unknown data type"), "diagnostics");
+        QTEST(field.sqlType, "sqlType");
+        QCOMPARE(field.defaultValue.userType(), expected.userType());
+        QCOMPARE(field.defaultValue, expected);
+        QCOMPARE(field.defaultValue.isNull(), expected.isNull());
+    }
+
+    void createTable()
+    {
+        Document document;
+        document.db = QSqlDatabase::addDatabase("QSQLITE");
+        document.db.setDatabaseName(":memory:");
+        QVERIFY(document.db.open());
+        const auto statement = [](const QString& table) {
+            QSqlQuery query("SELECT sql FROM sqlite_master WHERE name='" + table + "'");
+            return query.next() ? query.value(0).toString() : QString();
+        };
+        MessageCapture capture;
+        const TF units[] = {TF("name", MD_STRING, "Measure"), TF("photo", MD_IMAGE, "Photo"),
+                            TF("odd", 9, "Odd")};
+        QVERIFY(document.createTable("Units", TableData(units, 3)));
+        QCOMPARE(statement("Units"), QStringLiteral("CREATE TABLE Units (id INTEGER PRIMARY KEY "
+                                                    "NOT NULL, name TEXT, photo BLOB, odd )"));
+        QCOMPARE(document.tables.at("Units").fieldList, QStringLiteral("name, photo, odd"));
+        QCOMPARE(document.tables.at("Units").bindList, QStringLiteral(":name, :photo, :odd"));
+        QVERIFY(document.createTable("X", TableData(nullptr, 0)));
+        QCOMPARE(statement("X"), QStringLiteral("CREATE TABLE X (id INTEGER PRIMARY KEY NOT NULL)"));
+        QVERIFY(document.tables.at("X").fieldList.isEmpty());
+        // A table without fields still takes rows, with a new or a given id.
+        std::vector<QVariant> none;
+        QCOMPARE(document.addRow("X", none, true), 1);
+        std::vector<QVariant> idOnly{7};
+        QCOMPARE(document.addRow("X", idOnly, false), 7);
+
+        // A second table of the same name is refused and the first declaration kept.
+        capture.clear();
+        const TF tags[] = {TF("name", MD_STRING, "Name")};
+        QVERIFY(!document.createTable("Units", TableData(tags, 1)));
+        QCOMPARE(capture.diagnostics("Units table not created"), 1);
+        QCOMPARE(document.tables.at("Units").fields.size(), size_t(3));
+    }
 };
-
-void TestSchema::fieldDefaults_data()
-{
-    QTest::addColumn<uchar>("type");
-    QTest::addColumn<QVariant>("given");
-    QTest::addColumn<QString>("sqlType");
-    QTest::addColumn<QVariant>("expected");
-    QTest::addColumn<int>("diagnostics");
-    const QVariant none;
-    QTest::newRow("int") << MD_INT << none << "INTEGER" << QVariant(0) << 0;
-    QTest::newRow("float") << MD_FLOAT << none << "REAL" << QVariant(0.0f) << 0;
-    QTest::newRow("string") << MD_STRING << none << "TEXT" << QVariant(QStringLiteral("")) << 0;
-    QTest::newRow("text") << MD_TEXT << none << "TEXT" << QVariant(QStringLiteral("")) << 0;
-    QTest::newRow("selection") << MD_SEL << none << "INTEGER" << QVariant(-1) << 0;
-    QTest::newRow("rating") << MD_RATING << none << "INTEGER" << QVariant(0) << 0;
-    QTest::newRow("money") << MD_MONEY << none << "REAL" << QVariant(0.0f) << 0;
-    QTest::newRow("image") << MD_IMAGE << none << "BLOB" << QVariant(QByteArray("0")) << 0;
-    QTest::newRow("given rating") << MD_RATING << QVariant(5) << "INTEGER" << QVariant(5) << 0;
-    QTest::newRow("given selection") << MD_SEL << QVariant("kg") << "INTEGER" << QVariant("kg") << 0;
-    // An unknown type is reported for its SQL type and, without a default, for that too.
-    QTest::newRow("unknown") << uchar(8) << none << "" << QVariant() << 2;
-    QTest::newRow("unknown, given") << uchar(200) << QVariant(3) << "" << QVariant(3) << 1;
-}
-
-void TestSchema::fieldDefaults()
-{
-    QFETCH(uchar, type);
-    QFETCH(QVariant, given);
-    QFETCH(QString, sqlType);
-    QFETCH(QVariant, expected);
-    QFETCH(int, diagnostics);
-    MessageCapture capture;
-    const TF field("f", type, "Caption", given);
-    QCOMPARE(capture.diagnostics("Error: Unknown data type"), diagnostics);
-    QCOMPARE(field.sqlType, sqlType);
-    QCOMPARE(field.defaultValue.userType(), expected.userType());
-    QCOMPARE(field.defaultValue, expected);
-    QCOMPARE(field.defaultValue.isNull(), expected.isNull());
-    QVERIFY(!field.connected);
-}
-
-void TestSchema::bindLists()
-{
-    const TF fields[] = {TF("name", MD_STRING, "Name"), TF("id_unit", MD_SEL, "Unit"),
-                         TF("cost", MD_FLOAT, "Cost")};
-    const TableData data(fields, 3);
-    QCOMPARE(data.fieldList, QStringLiteral("name, id_unit, cost"));
-    QCOMPARE(data.bindList, QStringLiteral(":name, :id_unit, :cost"));
-    const TableData empty(nullptr, 0);
-    QVERIFY(empty.fieldList.isEmpty() && empty.bindList.isEmpty());
-}
-
-void TestSchema::createTable()
-{
-    Document document;
-    document.db = QSqlDatabase::addDatabase("QSQLITE");
-    document.db.setDatabaseName(":memory:");
-    QVERIFY(document.db.open());
-    const auto statement = [](const QString& table) {
-        QSqlQuery query("SELECT sql FROM sqlite_master WHERE name='" + table + "'");
-        return query.next() ? query.value(0).toString() : QString();
-    };
-    MessageCapture capture;
-    const TF units[] = {TF("name", MD_STRING, "Measure"), TF("photo", MD_IMAGE, "Photo"),
-                        TF("odd", 9, "Odd")};
-    QVERIFY(document.createTable("Units", TableData(units, 3)));
-    QCOMPARE(statement("Units"), QStringLiteral("CREATE TABLE Units (id INTEGER PRIMARY KEY "
-                                                "NOT NULL, name TEXT, photo BLOB, odd )"));
-    QVERIFY(document.createTable("X", TableData(nullptr, 0)));
-    QCOMPARE(statement("X"), QStringLiteral("CREATE TABLE X (id INTEGER PRIMARY KEY NOT NULL)"));
-    // A table without fields still takes rows, with a new or a given id.
-    std::vector<QVariant> none;
-    QCOMPARE(document.addRow("X", none, true), 1);
-    std::vector<QVariant> idOnly{7};
-    QCOMPARE(document.addRow("X", idOnly, false), 7);
-
-    // A second table of the same name is refused and the first declaration kept.
-    capture.clear();
-    const TF tags[] = {TF("name", MD_STRING, "Name")};
-    QVERIFY(!document.createTable("Units", TableData(tags, 1)));
-    QCOMPARE(capture.diagnostics("Units table not created"), 1);
-    QCOMPARE(document.tables.at("Units").fields.size(), size_t(3));
-}
 
 QTEST_GUILESS_MAIN(TestSchema)
 #include "tst_schema.moc"
