@@ -137,13 +137,6 @@ private slots:
         QCOMPARE(_book->fileName, name);
         QVERIFY(!_book->modified);
         QCOMPARE(_content(), saved);
-        // References still point to the same rows.
-        Recipe recipe;
-        _book->getRecipe(2, recipe);
-        QCOMPARE(recipe.name, QStringLiteral("Hamburger"));
-        QCOMPARE(recipe.ingredients.size(), size_t(4)); // the sauce went with its ingredient
-        QCOMPARE(recipe.ingredients.at(1).ingredient, QStringLiteral("Cucumber"));
-        QCOMPARE(recipe.ingredients.at(1).unit, QStringLiteral("pcs."));
 
         // Saving over the open file replaces it and leaves no temporary file.
         _book->deleteRow(Book::Recipes, 2);
@@ -153,21 +146,6 @@ private slots:
         QCOMPARE(_book->getIDByName(Book::Recipes, "Hamburger"), -1);
         QCOMPARE(_book->getNameByID(Book::Recipes, 3), QStringLiteral("Shawarma"));
         QCOMPARE(QDir(_dir->path()).entryList({"*.tmp"}, QDir::Files), QStringList());
-    }
-
-    // The book is first written to the first free "<n>.tmp" of the working directory.
-    void temporaryFileCounter()
-    {
-        QVERIFY(writeFile(_dir->filePath("0.tmp"), "keep me"));
-        // A target that cannot be created leaves the complete book in the temporary file.
-        QVERIFY(!_book->SaveDocument(_dir->filePath("0.tmp/book.carb")));
-        QCOMPARE(readFile(_dir->filePath("0.tmp")), QByteArray("keep me"));
-        QCOMPARE(readFile(_dir->filePath("1.tmp")).size(), 248);
-
-        QVERIFY(_book->SaveDocument(_dir->filePath("book.carb")));
-        QVERIFY(!QFile::exists(_dir->filePath("2.tmp")));
-        QVERIFY(QFile::exists(_dir->filePath("1.tmp")));
-        QCOMPARE(readFile(_dir->filePath("book.carb")).size(), 248);
     }
 
     void failedSaveChangesNothing_data()
@@ -183,6 +161,8 @@ private slots:
                                               << "\"Cannot open file for saving!\"";
     }
 
+    // The book is first written to the first free "<n>.tmp" of the working directory,
+    // which keeps it when the target cannot be replaced.
     void failedSaveChangesNothing()
     {
         QFETCH(QString, target);
@@ -193,6 +173,7 @@ private slots:
         QTemporaryDir elsewhere;
         QVERIFY(QDir(elsewhere.path()).mkdir("folder"));
         const QString path = elsewhere.filePath(target);
+        QVERIFY(writeFile(_dir->filePath("0.tmp"), "keep me"));
         if (!old.isEmpty())
             QVERIFY(writeFile(path, old) && QDir(_dir->path()).removeRecursively());
         MessageCapture capture;
@@ -202,10 +183,15 @@ private slots:
         QCOMPARE(_book->fileName, QStringLiteral("NewBook"));
         QVERIFY(_book->modified);
         QVERIFY(QFileInfo(elsewhere.filePath("folder")).isDir());
-        if (!old.isEmpty())
+        if (!old.isEmpty()) {
             QCOMPARE(readFile(path), old);
-        else // the whole book waits in the temporary file
-            QVERIFY(readFile(_dir->filePath("0.tmp")).size() > 248);
+            return;
+        }
+        QCOMPARE(readFile(_dir->filePath("0.tmp")), QByteArray("keep me"));
+        // The next save passes over both and leaves no file of its own.
+        QVERIFY(_book->SaveDocument(elsewhere.filePath("book.carb")));
+        QVERIFY(!QFile::exists(_dir->filePath("2.tmp")));
+        QCOMPARE(readFile(_dir->filePath("1.tmp")), readFile(elsewhere.filePath("book.carb")));
     }
 
     void badFiles_data()

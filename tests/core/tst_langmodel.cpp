@@ -77,7 +77,6 @@ private slots:
         QTest::addColumn<int>("languageIndex");
         const QString noIndex = "Error! Language index does not exist!";
         QTest::newRow("English needs no file") << 0 << QStringList() << "" << 0;
-        QTest::newRow("index 7") << 7 << QStringList{"en"} << noIndex << 0;
         QTest::newRow("index 4") << 4 << QStringList{"en"} << noIndex << 0;
         QTest::newRow("negative index") << -1 << QStringList{"en"} << noIndex << 0;
         QTest::newRow("no language file")

@@ -192,8 +192,9 @@ private slots:
         }
         QVERIFY2(found > 0, "no translated text found in the code");
         missing.removeDuplicates();
-        QVERIFY2(missing.isEmpty(), qPrintable("texts missing from languages/_lanraw_en.bpl (add "
-                                               "them to languages/texts/*.tsv):" + listed(missing)));
+        QVERIFY2(missing.isEmpty(), qPrintable("texts missing from languages/_lanraw_en.bpl "
+                                               "(add them to languages/texts/*.tsv):"
+                                               + listed(missing)));
     }
 
     void textTablesAreWellFormed()

@@ -60,7 +60,8 @@ private slots:
         QCOMPARE(values.size(), size_t(Book::RecipeFieldCount));
         QCOMPARE(_add(Book::Recipes, {"Stew"}), 2);
         // id, name, photo, description, rating, complexity, expenses
-        QCOMPARE(rows("SELECT * FROM Recipes"), QStringList({"1 Soup 0  5 5 0", "2 Stew 0  5 5 0"}));
+        QCOMPARE(rows("SELECT * FROM Recipes"),
+                 QStringList({"1 Soup 0  5 5 0", "2 Stew 0  5 5 0"}));
     }
 
     void addRow_data()

@@ -26,7 +26,8 @@ private slots:
         QTest::newRow("money") << MD_MONEY << none << "REAL" << QVariant(0.0f) << 0;
         QTest::newRow("image") << MD_IMAGE << none << "BLOB" << QVariant(QByteArray("0")) << 0;
         QTest::newRow("given rating") << MD_RATING << QVariant(5) << "INTEGER" << QVariant(5) << 0;
-        QTest::newRow("given selection") << MD_SEL << QVariant("kg") << "INTEGER" << QVariant("kg") << 0;
+        QTest::newRow("given selection")
+            << MD_SEL << QVariant("kg") << "INTEGER" << QVariant("kg") << 0;
         // An unknown type is reported for its SQL type and, without a default, for that too.
         QTest::newRow("unknown") << uchar(8) << none << "" << QVariant() << 2;
         QTest::newRow("unknown, given") << uchar(200) << QVariant(3) << "" << QVariant(3) << 1;
@@ -65,7 +66,8 @@ private slots:
         QCOMPARE(document.tables.at("Units").fieldList, QStringLiteral("name, photo, odd"));
         QCOMPARE(document.tables.at("Units").bindList, QStringLiteral(":name, :photo, :odd"));
         QVERIFY(document.createTable("X", TableData(nullptr, 0)));
-        QCOMPARE(statement("X"), QStringLiteral("CREATE TABLE X (id INTEGER PRIMARY KEY NOT NULL)"));
+        QCOMPARE(statement("X"), QStringLiteral("CREATE TABLE X (id INTEGER PRIMARY KEY NOT "
+                                                "NULL)"));
         QVERIFY(document.tables.at("X").fieldList.isEmpty());
         // A table without fields still takes rows, with a new or a given id.
         std::vector<QVariant> none;
