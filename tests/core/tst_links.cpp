@@ -3,319 +3,246 @@
 #include "support/testsupport.h"
 
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QtTest>
 
 #include <memory>
+
+namespace {
+
+// The rows a query returns, each with its columns joined by blanks.
+QStringList rows(const QString& sql)
+{
+    QStringList out;
+    QSqlQuery query(sql);
+    while (query.next()) {
+        QStringList columns;
+        for (int c = 0; c < query.record().count(); ++c)
+            columns << query.value(c).toString();
+        out << columns.join(' ');
+    }
+    return out;
+}
+
+} // namespace
 
 // Table connections, resolution of ids to names and back, and detail sections.
 class TestLinks : public QObject
 {
     Q_OBJECT
 
-private:
     std::unique_ptr<ScratchDir> _dir;
     std::unique_ptr<Document> _book;
 
-    int _add(const QString& table, std::vector<QVariant> values);
-    int _count(const QString& table, const QString& where = QString());
+    int _add(const QString& table, std::vector<QVariant> values)
+    {
+        return _book->addRow(table, values, true);
+    }
+
+    // "table:field" of each connection from the table to the tables selecting its rows.
+    QStringList _manyLinks(const QString& table)
+    {
+        QStringList links;
+        for (const TableConnection& link : _book->tables.at(table).manyLinks)
+            links << link.table + ":" + QString::number(link.field);
+        return links;
+    }
 
 private slots:
-    void init();
-    void cleanup();
+    void init()
+    {
+        _dir.reset(new ScratchDir(false));
+        _book.reset(new Document);
+        QVERIFY(_book->setDataStructure());
+    }
 
-    void bookConnections();
-    void connectTablesRefused_data();
-    void connectTablesRefused();
-    void schemaQuestions();
-    void resolveRow();
-    void resolveShortRow();
-    void nextResolvedRow();
-    void replaceTableSection();
-    void replaceTableSectionEmptyAndShortRows();
-    void replaceTableSectionUnknownTable();
-    void copyRowConnected();
-    void copyRowConnectedStopsWithoutCopy();
-    void updateSelectionLists();
+    void cleanup()
+    {
+        _book.reset();
+        _dir.reset();
+    }
+
+    // The connections that deleting, copying and resolving rows follow.
+    void bookConnections()
+    {
+        QCOMPARE(_manyLinks(Book::Recipes),
+                 QStringList({"RecipeIngredients:0", "RecipeTags:0", "CookingPlanRecipes:1"}));
+        QCOMPARE(_book->tables.at(Book::Recipes).manyLinks[2].caption,
+                 QStringLiteral("Cooking plans"));
+        QCOMPARE(_manyLinks(Book::Units), QStringList({"RecipeIngredients:3", "Ingredients:1"}));
+        std::map<unsigned int, QString> selections{{9, "stale"}};
+        _book->obtainFieldConnections(Book::RecipeIngredients, selections);
+        const std::map<unsigned int, QString> expected{
+            {0, Book::Recipes}, {1, Book::Ingredients}, {3, Book::Units}};
+        QCOMPARE(selections, expected);
+        std::vector<TableConnection> many;
+        _book->getConnectionsMany(Book::Tags, many);
+        QCOMPARE(many.size(), size_t(1));
+        std::vector<TF> fields;
+        QVERIFY(_book->copyTableFields(Book::CookingPlans, fields));
+        QCOMPARE(fields.size(), size_t(4));
+        QCOMPARE(fields[3].name, QStringLiteral("npersons"));
+
+        // An unknown table leaves field and connection lists alone, selections empty.
+        MessageCapture capture;
+        QVERIFY(!_book->copyTableFields("Nowhere", fields));
+        _book->getConnectionsMany("Nowhere", many);
+        _book->obtainFieldConnections("Nowhere", selections);
+        QCOMPARE(capture.diagnostics("No such table in database"), 3);
+        QCOMPARE(fields.size(), size_t(4));
+        QCOMPARE(many.size(), size_t(1));
+        QVERIFY(selections.empty());
+    }
+
+    void connectTablesRefused_data()
+    {
+        QTest::addColumn<QString>("one");
+        QTest::addColumn<QString>("many");
+        QTest::addColumn<uint>("field");
+        QTest::addColumn<QString>("message");
+        const QString missing = "Cannot link tables: one or both tables missing!";
+        QTest::newRow("missing one") << "Nowhere" << "Ingredients" << 1u << missing;
+        QTest::newRow("missing many") << "Units" << "Nowhere" << 1u << missing;
+        QTest::newRow("field past end") << "Units" << "Ingredients" << 4u
+                                        << "Error: Dest table doesn't have such a field!";
+        QTest::newRow("not a selection") << "Units" << "Ingredients" << 2u
+                                         << "Error: Linker field must be of MD_SEL metatype";
+    }
+
+    void connectTablesRefused()
+    {
+        QFETCH(QString, one);
+        QFETCH(QString, many);
+        QFETCH(uint, field);
+        QFETCH(QString, message);
+        const QStringList unitLinks = _manyLinks(Book::Units);
+        MessageCapture capture;
+        _book->connectTables(one, many, field, "Caption");
+        QCOMPARE(capture.diagnostics(message), 1);
+        QCOMPARE(_manyLinks(Book::Units), unitLinks);
+        QCOMPARE(_book->tables.at(Book::Ingredients).oneLinks.size(), size_t(1));
+        QVERIFY(!_book->tables.at(Book::Ingredients).fields[Book::IngredientCost].connected);
+    }
+
+    void resolveRow()
+    {
+        const int kg = _add(Book::Units, {"kg"});
+        const int flour = _add(Book::Ingredients, {"Flour", kg});
+        const int bread = _add(Book::Recipes, {"Bread"});
+        std::vector<QVariant> row{bread, flour, 0.5f, -1};
+        MessageCapture capture;
+        _book->resolveRow(Book::RecipeIngredients, row);
+        QCOMPARE(row, (std::vector<QVariant>{"Bread", "Flour", 0.5f, "-----"}));
+        QVERIFY(capture.messages().isEmpty());
+
+        std::vector<QVariant> bad{QStringLiteral("not an id"), 99, 1.0f, kg};
+        _book->resolveRow(Book::RecipeIngredients, bad);
+        QCOMPARE(capture.diagnostics("Error: id of connected field cannot be extracted"), 1);
+        QCOMPARE(bad, (std::vector<QVariant>{"not an id", "-----", 1.0f, "kg"}));
+        std::vector<QVariant> shortRow{kg, kg};
+        _book->resolveRow(Book::RecipeIngredients, shortRow);
+        QCOMPARE(shortRow.size(), size_t(2));
+
+        // Rows of a query come resolved, and an empty row marks the end.
+        _add(Book::Ingredients, {"Water", -1});
+        QueryResult result;
+        _book->getRows(Book::Ingredients, QString(), &result);
+        QVERIFY(_book->nextResolvedRow(&result, row));
+        QCOMPARE(row[Book::IngredientUnit].toString(), QStringLiteral("kg"));
+        QVERIFY(_book->nextResolvedRow(&result, row));
+        QCOMPARE(row[Book::IngredientUnit].toString(), QStringLiteral("-----"));
+        QVERIFY(!_book->nextResolvedRow(&result, row));
+        QVERIFY(row.empty());
+    }
+
+    void replaceTableSection()
+    {
+        const int kg = _add(Book::Units, {"kg"});
+        _add(Book::Ingredients, {"Flour", kg});
+        _add(Book::Recipes, {"Bread"});
+        _add(Book::Recipes, {"Cake"});
+        _add(Book::RecipeIngredients, {1, 1, 1.0f, kg});
+        _add(Book::RecipeIngredients, {2, 1, 2.0f, kg});
+        // A known name, a new name (a row is created), "-----" (no row).
+        std::vector<std::vector<QVariant> > section{{"ignored", "Flour", 0.25f, "kg"},
+                                                    {QVariant(), "Sugar's best", 3.0f, "-----"}};
+        _book->replaceTableSection(Book::RecipeIngredients, section, "id_rec", 1);
+        QCOMPARE(rows("SELECT id_rec, id_ing, quant, id_unit FROM RecipeIngredients ORDER BY id"),
+                 QStringList({"2 1 2 1", "1 1 0.25 1", "1 2 3 -1"}));
+        QCOMPARE(rows("SELECT * FROM Ingredients WHERE id=2"),
+                 QStringList{"2 Sugar's best -1 0 0"});
+
+        // An empty section empties it; a short row is skipped, the others written.
+        section.clear();
+        _book->replaceTableSection(Book::RecipeIngredients, section, "id_rec", 1);
+        QCOMPARE(rows("SELECT id_rec FROM RecipeIngredients"), QStringList{"2"});
+        std::vector<std::vector<QVariant> > tags{{QVariant(), "Quick"}, {"Short"},
+                                                 {QVariant(), "Vegan"}};
+        MessageCapture capture;
+        _book->replaceTableSection(Book::RecipeTags, tags, "id_rec", 1);
+        QCOMPARE(capture.diagnostics("Variant vector and field count mismatch"), 1);
+        QCOMPARE(rows("SELECT id_rec, id_tag FROM RecipeTags"), QStringList({"1 1", "1 2"}));
+        QCOMPARE(rows("SELECT name FROM Tags"), QStringList({"Quick", "Vegan"}));
+
+        _book->replaceTableSection("Nowhere", tags, "id_rec", 1);
+        QCOMPARE(capture.diagnostics("Error: No such table in database"), 1);
+    }
+
+    void copyRowConnected()
+    {
+        const int kg = _add(Book::Units, {"kg"});
+        const int flour = _add(Book::Ingredients, {"Flour", kg});
+        const int tag = _add(Book::Tags, {"Baked"});
+        const int bread = _add(Book::Recipes, {"Bread"});
+        const int other = _add(Book::Recipes, {"Other"});
+        _add(Book::RecipeIngredients, {bread, flour, 1.0f, kg});
+        _add(Book::RecipeIngredients, {other, flour, 9.0f, kg});
+        _add(Book::RecipeTags, {bread, tag});
+        _add(Book::CookingPlans, {"Party"});
+        _add(Book::CookingPlans, {"Picnic"});
+        _add(Book::CookingPlanRecipes, {1, bread, 4});
+        _add(Book::CookingPlanRecipes, {2, bread, 7});
+
+        QCOMPARE(_book->copyRowConnected(Book::Recipes, bread), 3);
+        QCOMPARE(rows("SELECT id_ing, quant, id_unit FROM RecipeIngredients WHERE id_rec=3"),
+                 QStringList{"1 1 1"});
+        QCOMPARE(rows("SELECT id_tag FROM RecipeTags WHERE id_rec=3"), QStringList{"1"});
+        QCOMPARE(rows("SELECT id_cp, portion_number FROM CookingPlanRecipes WHERE id_rec=3"),
+                 QStringList({"1 4", "2 7"}));
+    }
+
+    // Without a copy of the main row no detail rows are copied (under id -1).
+    void copyRowConnectedStopsWithoutCopy()
+    {
+        const int bread = _add(Book::Recipes, {"Bread"});
+        _add(Book::RecipeTags, {bread, -1});
+        MessageCapture capture;
+        QCOMPARE(_book->copyRowConnected(Book::Recipes, bread + 1), -1);
+        QCOMPARE(rows("SELECT id_rec FROM RecipeTags"), QStringList{"1"});
+        QCOMPARE(capture.diagnostics("Extracted row and fields array misatch"), 1);
+        capture.clear();
+        QCOMPARE(_book->copyRowConnected("Nowhere", 1), -1);
+        QCOMPARE(capture.diagnostics("No such table in database"), 2);
+    }
+
+    void updateSelectionLists()
+    {
+        _add(Book::Units, {"kg"});
+        _add(Book::Units, {"g"});
+        _add(Book::Ingredients, {"Flour", 1});
+        std::map<unsigned int, std::vector<QVariant> > lists{
+            {Book::LineIngredient, {}}, {Book::LineQuantity, {}}, {Book::LineUnit, {}}, {9, {}}};
+        MessageCapture capture;
+        _book->updateSelectionLists(Book::RecipeIngredients, &lists);
+        QCOMPARE(lists[Book::LineIngredient], (std::vector<QVariant>{"-----", "Flour"}));
+        QCOMPARE(lists[Book::LineUnit], (std::vector<QVariant>{"-----", "kg", "g"}));
+        QVERIFY(lists[Book::LineQuantity].empty());
+        QCOMPARE(capture.diagnostics("Field data type must be MD_SEL"), 1);
+        QCOMPARE(capture.diagnostics("Invalid field index 9"), 1);
+        _book->updateSelectionLists("Nowhere", &lists);
+        QCOMPARE(capture.diagnostics("Table Nowhere doesn't exist"), 1);
+    }
 };
-
-int TestLinks::_add(const QString& table, std::vector<QVariant> values)
-{
-    return _book->addRow(table, values, true);
-}
-
-int TestLinks::_count(const QString& table, const QString& where)
-{
-    QSqlQuery query("SELECT COUNT(*) FROM " + table + (where.isEmpty() ? "" : " WHERE " + where));
-    return query.next() ? query.value(0).toInt() : -1;
-}
-
-void TestLinks::init()
-{
-    _dir.reset(new ScratchDir(false));
-    _book.reset(new Document);
-    QVERIFY(_book->setDataStructure());
-}
-
-void TestLinks::cleanup()
-{
-    _book.reset();
-    _dir.reset();
-}
-
-void TestLinks::bookConnections()
-{
-    const TableData& recipes = _book->tables.at(Book::Recipes);
-    QCOMPARE(recipes.manyLinks.size(), size_t(3));
-    QCOMPARE(recipes.manyLinks[0].table, Book::RecipeIngredients);
-    QCOMPARE(recipes.manyLinks[1].table, Book::RecipeTags);
-    QCOMPARE(recipes.manyLinks[2].table, Book::CookingPlanRecipes);
-    QCOMPARE(recipes.manyLinks[2].field, 1u);
-    QCOMPARE(recipes.manyLinks[2].caption, QStringLiteral("Cooking plans"));
-
-    const TableData& units = _book->tables.at(Book::Units);
-    QCOMPARE(units.manyLinks.size(), size_t(2));
-    QCOMPARE(units.manyLinks[0].table, Book::RecipeIngredients);
-    QCOMPARE(units.manyLinks[1].table, Book::Ingredients);
-    QVERIFY(units.manyLinks[1].caption.isEmpty());
-
-    const TableData& lines = _book->tables.at(Book::RecipeIngredients);
-    QCOMPARE(lines.oneLinks.size(), size_t(3));
-    QVERIFY(lines.fields[Book::LineUnit].connected);
-    QCOMPARE(lines.fields[Book::LineUnit].linkedTable, Book::Units);
-    QVERIFY(!lines.fields[Book::LineQuantity].connected);
-}
-
-void TestLinks::connectTablesRefused_data()
-{
-    QTest::addColumn<QString>("one");
-    QTest::addColumn<QString>("many");
-    QTest::addColumn<uint>("field");
-    QTest::addColumn<QString>("message");
-    QTest::newRow("missing one") << "Nowhere" << "Ingredients" << 1u
-                                 << "Cannot link tables: one or both tables missing!";
-    QTest::newRow("missing many") << "Units" << "Nowhere" << 1u
-                                  << "Cannot link tables: one or both tables missing!";
-    QTest::newRow("field past end") << "Units" << "Ingredients" << 4u
-                                    << "Error: Dest table doesn't have such a field!";
-    QTest::newRow("not a selection") << "Units" << "Ingredients" << 2u
-                                     << "Error: Linker field must be of MD_SEL metatype";
-}
-
-void TestLinks::connectTablesRefused()
-{
-    QFETCH(QString, one);
-    QFETCH(QString, many);
-    QFETCH(uint, field);
-    QFETCH(QString, message);
-    const size_t unitLinks = _book->tables.at(Book::Units).manyLinks.size();
-    const size_t ingredientLinks = _book->tables.at(Book::Ingredients).oneLinks.size();
-    MessageCapture capture;
-    _book->connectTables(one, many, field, "Caption");
-    QCOMPARE(capture.diagnostics(message), 1);
-    QCOMPARE(_book->tables.at(Book::Units).manyLinks.size(), unitLinks);
-    QCOMPARE(_book->tables.at(Book::Ingredients).oneLinks.size(), ingredientLinks);
-    QVERIFY(!_book->tables.at(Book::Ingredients).fields[Book::IngredientCost].connected);
-}
-
-void TestLinks::schemaQuestions()
-{
-    std::map<unsigned int, QString> selections{{9, "stale"}};
-    _book->obtainFieldConnections(Book::RecipeIngredients, selections);
-    const std::map<unsigned int, QString> expected{
-        {0, Book::Recipes}, {1, Book::Ingredients}, {3, Book::Units}};
-    QCOMPARE(selections, expected);
-
-    std::vector<TableConnection> many;
-    _book->getConnectionsMany(Book::Tags, many);
-    QCOMPARE(many.size(), size_t(1));
-    QCOMPARE(many[0].table, Book::RecipeTags);
-
-    std::vector<TF> fields;
-    QVERIFY(_book->copyTableFields(Book::CookingPlans, fields));
-    QCOMPARE(fields.size(), size_t(4));
-    QCOMPARE(fields[3].name, QStringLiteral("npersons"));
-
-    MessageCapture capture;
-    QVERIFY(!_book->copyTableFields("Nowhere", fields));
-    QCOMPARE(fields.size(), size_t(4));
-    _book->getConnectionsMany("Nowhere", many);
-    QCOMPARE(many.size(), size_t(1));
-    _book->obtainFieldConnections("Nowhere", selections);
-    QVERIFY(selections.empty());
-    QCOMPARE(capture.diagnostics("No such table in database"), 3);
-}
-
-void TestLinks::resolveRow()
-{
-    const int kg = _add(Book::Units, {"kg"});
-    const int flour = _add(Book::Ingredients, {"Flour", kg});
-    const int bread = _add(Book::Recipes, {"Bread"});
-    std::vector<QVariant> row{bread, flour, 0.5f, -1};
-    MessageCapture capture;
-    _book->resolveRow(Book::RecipeIngredients, row);
-    QCOMPARE(row[0].toString(), QStringLiteral("Bread"));
-    QCOMPARE(row[1].toString(), QStringLiteral("Flour"));
-    QCOMPARE(row[2].toFloat(), 0.5f);
-    QCOMPARE(row[3].toString(), QStringLiteral("-----"));
-    QVERIFY(capture.messages().isEmpty());
-
-    std::vector<QVariant> bad{QStringLiteral("not an id"), 99, 1.0f, kg};
-    _book->resolveRow(Book::RecipeIngredients, bad);
-    QCOMPARE(capture.diagnostics("Error: id of connected field cannot be extracted"), 1);
-    QCOMPARE(bad[0].toString(), QStringLiteral("not an id"));
-    QCOMPARE(bad[1].toString(), QStringLiteral("-----"));
-    QCOMPARE(bad[3].toString(), QStringLiteral("kg"));
-}
-
-void TestLinks::resolveShortRow()
-{
-    const int kg = _add(Book::Units, {"kg"});
-    std::vector<QVariant> row{kg, kg};
-    _book->resolveRow(Book::RecipeIngredients, row);
-    QCOMPARE(row.size(), size_t(2));
-}
-
-void TestLinks::nextResolvedRow()
-{
-    const int kg = _add(Book::Units, {"kg"});
-    _add(Book::Ingredients, {"Flour", kg});
-    _add(Book::Ingredients, {"Water", -1});
-    QueryResult result;
-    _book->getRows(Book::Ingredients, QString(), &result);
-    std::vector<QVariant> row;
-    QVERIFY(_book->nextResolvedRow(&result, row));
-    QCOMPARE(row[Book::IngredientUnit].toString(), QStringLiteral("kg"));
-    QVERIFY(_book->nextResolvedRow(&result, row));
-    QCOMPARE(row[Book::IngredientUnit].toString(), QStringLiteral("-----"));
-    QVERIFY(!_book->nextResolvedRow(&result, row));
-    QVERIFY(row.empty());
-}
-
-void TestLinks::replaceTableSection()
-{
-    const int kg = _add(Book::Units, {"kg"});
-    const int flour = _add(Book::Ingredients, {"Flour", kg});
-    const int bread = _add(Book::Recipes, {"Bread"});
-    const int cake = _add(Book::Recipes, {"Cake"});
-    _add(Book::RecipeIngredients, {bread, flour, 1.0f, kg});
-    _add(Book::RecipeIngredients, {cake, flour, 2.0f, kg});
-
-    std::vector<std::vector<QVariant> > rows{
-        {QVariant("ignored"), QVariant("Flour"), QVariant(0.25f), QVariant("kg")},
-        {QVariant(), QVariant("Sugar's best"), QVariant(3.0f), QVariant("-----")},
-    };
-    _book->replaceTableSection(Book::RecipeIngredients, rows, "id_rec", bread);
-
-    QCOMPARE(_count(Book::RecipeIngredients, "id_rec=" + QString::number(cake)), 1);
-    const int sugar = _book->getIDByName(Book::Ingredients, "Sugar's best");
-    QVERIFY(sugar > flour);
-    std::vector<QVariant> created;
-    QVERIFY(_book->getRowByID(Book::Ingredients, sugar, created));
-    QCOMPARE(created[Book::IngredientUnit].toInt(), -1);
-
-    QSqlQuery lines("SELECT id_rec, id_ing, quant, id_unit FROM RecipeIngredients WHERE id_rec="
-                    + QString::number(bread) + " ORDER BY id");
-    QVERIFY(lines.next());
-    QCOMPARE(lines.value(0).toInt(), bread);
-    QCOMPARE(lines.value(1).toInt(), flour);
-    QCOMPARE(lines.value(2).toFloat(), 0.25f);
-    QCOMPARE(lines.value(3).toInt(), kg);
-    QVERIFY(lines.next());
-    QCOMPARE(lines.value(1).toInt(), sugar);
-    QCOMPARE(lines.value(3).toInt(), -1);
-    QVERIFY(!lines.next());
-}
-
-void TestLinks::replaceTableSectionEmptyAndShortRows()
-{
-    const int bread = _add(Book::Recipes, {"Bread"});
-    _add(Book::RecipeTags, {bread, -1});
-    std::vector<std::vector<QVariant> > none;
-    _book->replaceTableSection(Book::RecipeTags, none, "id_rec", bread);
-    QCOMPARE(_count(Book::RecipeTags), 0);
-
-    std::vector<std::vector<QVariant> > rows{{QVariant(), QVariant("Quick")},
-                                             {QVariant("Short")},
-                                             {QVariant(), QVariant("Vegan")}};
-    MessageCapture capture;
-    _book->replaceTableSection(Book::RecipeTags, rows, "id_rec", bread);
-    QCOMPARE(capture.diagnostics("Variant vector and field count mismatch"), 1);
-    QCOMPARE(_count(Book::RecipeTags, "id_rec=" + QString::number(bread)), 2);
-    QCOMPARE(_count(Book::Tags), 2);
-}
-
-void TestLinks::replaceTableSectionUnknownTable()
-{
-    MessageCapture capture;
-    std::vector<std::vector<QVariant> > rows;
-    _book->replaceTableSection("Nowhere", rows, "id_rec", 1);
-    QCOMPARE(capture.diagnostics("Error: No such table in database"), 1);
-}
-
-void TestLinks::copyRowConnected()
-{
-    const int kg = _add(Book::Units, {"kg"});
-    const int flour = _add(Book::Ingredients, {"Flour", kg});
-    const int tag = _add(Book::Tags, {"Baked"});
-    const int bread = _add(Book::Recipes, {"Bread"});
-    const int other = _add(Book::Recipes, {"Other"});
-    _add(Book::RecipeIngredients, {bread, flour, 1.0f, kg});
-    _add(Book::RecipeIngredients, {other, flour, 9.0f, kg});
-    _add(Book::RecipeTags, {bread, tag});
-    const int party = _add(Book::CookingPlans, {"Party"});
-    const int picnic = _add(Book::CookingPlans, {"Picnic"});
-    _add(Book::CookingPlanRecipes, {party, bread, 4});
-    _add(Book::CookingPlanRecipes, {picnic, bread, 7});
-
-    const int copy = _book->copyRowConnected(Book::Recipes, bread);
-    QCOMPARE(copy, other + 1);
-    const QString ofCopy = "id_rec=" + QString::number(copy);
-    QCOMPARE(_count(Book::RecipeIngredients, ofCopy + " AND quant=1"), 1);
-    QCOMPARE(_count(Book::RecipeIngredients, ofCopy), 1);
-    QCOMPARE(_count(Book::RecipeTags, ofCopy), 1);
-    QCOMPARE(_count(Book::CookingPlanRecipes, ofCopy), 2);
-    QCOMPARE(_count(Book::CookingPlanRecipes, ofCopy + " AND id_cp=" + QString::number(party)
-                                                  + " AND portion_number=4"), 1);
-    QCOMPARE(_count(Book::CookingPlanRecipes, ofCopy + " AND id_cp=" + QString::number(picnic)
-                                                  + " AND portion_number=7"), 1);
-}
-
-void TestLinks::copyRowConnectedStopsWithoutCopy()
-{
-    const int bread = _add(Book::Recipes, {"Bread"});
-    _add(Book::RecipeTags, {bread, -1});
-    MessageCapture capture;
-    QCOMPARE(_book->copyRowConnected(Book::Recipes, bread + 1), -1);
-    QCOMPARE(_count(Book::RecipeTags), 1);
-    QCOMPARE(_count(Book::RecipeTags, "id_rec=-1"), 0);
-    QCOMPARE(capture.diagnostics("Extracted row and fields array misatch"), 1);
-
-    capture.clear();
-    QCOMPARE(_book->copyRowConnected("Nowhere", 1), -1);
-    QCOMPARE(capture.diagnostics("No such table in database"), 2);
-}
-
-void TestLinks::updateSelectionLists()
-{
-    _add(Book::Units, {"kg"});
-    _add(Book::Units, {"g"});
-    _add(Book::Ingredients, {"Flour", 1});
-    std::map<unsigned int, std::vector<QVariant> > lists{
-        {Book::LineIngredient, {}}, {Book::LineQuantity, {}}, {Book::LineUnit, {}}, {9, {}}};
-    MessageCapture capture;
-    _book->updateSelectionLists(Book::RecipeIngredients, &lists);
-    QCOMPARE(lists[Book::LineIngredient],
-             (std::vector<QVariant>{QVariant("-----"), QVariant("Flour")}));
-    QCOMPARE(lists[Book::LineUnit],
-             (std::vector<QVariant>{QVariant("-----"), QVariant("kg"), QVariant("g")}));
-    QVERIFY(lists[Book::LineQuantity].empty());
-    QCOMPARE(capture.diagnostics("Field data type must be MD_SEL"), 1);
-    QCOMPARE(capture.diagnostics("Invalid field index 9"), 1);
-
-    capture.clear();
-    _book->updateSelectionLists("Nowhere", &lists);
-    QCOMPARE(capture.diagnostics("Table Nowhere doesn't exist"), 1);
-}
 
 QTEST_GUILESS_MAIN(TestLinks)
 #include "tst_links.moc"
