@@ -65,10 +65,11 @@ inline void storeSettings(const QString& folder, const QString& pairs)
 inline QStringList filesIn(const QString& folder)
 {
     QStringList files;
-    for (const QFileInfo& info : QDir(folder).entryInfoList(QDir::Files | QDir::Hidden, QDir::Name)) {
+    for (const QFileInfo& info :
+         QDir(folder).entryInfoList(QDir::Files | QDir::Hidden, QDir::Name)) {
         QFile file(info.filePath());
-        const bool book = file.open(QIODevice::ReadOnly)
-                          && file.read(4) == QByteArray::fromHex("04D68B60");
+        const bool book =
+            file.open(QIODevice::ReadOnly) && file.read(4) == QByteArray::fromHex("04D68B60");
         files << info.fileName() + (!book ? ":other" : info.size() == 248 ? ":empty" : ":book");
     }
     return files;
@@ -156,7 +157,9 @@ struct DialogLog
 };
 
 inline const std::pair<QMessageBox::StandardButton, const char*> MessageButtons[] = {
-    {QMessageBox::Ok, "Ok"}, {QMessageBox::Yes, "Yes"}, {QMessageBox::No, "No"},
+    {QMessageBox::Ok, "Ok"},
+    {QMessageBox::Yes, "Yes"},
+    {QMessageBox::No, "No"},
     {QMessageBox::Cancel, "Cancel"}};
 
 // "modified" and "replace" for the window's questions, "save" and "open" for
@@ -164,9 +167,11 @@ inline const std::pair<QMessageBox::StandardButton, const char*> MessageButtons[
 inline QString dialogKind(QWidget* dialog, QString* details)
 {
     if (auto* files = qobject_cast<QFileDialog*>(dialog)) {
-        *details = files->windowTitle() + QStringLiteral(" / ") + files->nameFilters().join(QLatin1Char(';'))
-                   + QLatin1String(files->fileMode() == QFileDialog::ExistingFile ? " / existing file"
-                                                                                  : " / any file");
+        *details =
+            files->windowTitle() + QStringLiteral(" / ")
+            + files->nameFilters().join(QLatin1Char(';'))
+            + QLatin1String(files->fileMode() == QFileDialog::ExistingFile ? " / existing file"
+                                                                           : " / any file");
         return QLatin1String(files->acceptMode() == QFileDialog::AcceptSave ? "save" : "open");
     }
     auto* box = qobject_cast<QMessageBox*>(dialog);
@@ -175,12 +180,14 @@ inline QString dialogKind(QWidget* dialog, QString* details)
     *details = box->text() + QStringLiteral(" / ") + box->informativeText() + QStringLiteral(" /");
     for (const auto& button : MessageButtons) {
         if (box->standardButtons() & button.first)
-            *details += QLatin1Char(' ') + QLatin1String(button.second)
-                        + QLatin1String(box->defaultButton() == box->button(button.first) ? "*" : "");
+            *details +=
+                QLatin1Char(' ') + QLatin1String(button.second)
+                + QLatin1String(box->defaultButton() == box->button(button.first) ? "*" : "");
     }
     const QMap<QString, QString> questions = {{"Document has been modified!", "modified"},
                                               {"This file already exists. Replace it?", "replace"}};
-    return questions.value(box->text(), box->windowTitle().isEmpty() ? box->text() : box->windowTitle());
+    return questions.value(box->text(),
+                           box->windowTitle().isEmpty() ? box->text() : box->windowTitle());
 }
 
 // Answers a message box with a button name, Escape or Return; a file dialog
@@ -190,7 +197,8 @@ inline void answerDialog(QWidget* dialog, const QString& answer)
 {
     if (auto* box = qobject_cast<QMessageBox*>(dialog)) {
         if (answer == QLatin1String("Escape") || answer == QLatin1String("Return"))
-            QTest::keyClick(box, answer == QLatin1String("Escape") ? Qt::Key_Escape : Qt::Key_Return);
+            QTest::keyClick(box,
+                            answer == QLatin1String("Escape") ? Qt::Key_Escape : Qt::Key_Return);
         for (const auto& button : MessageButtons) {
             if (answer == QLatin1String(button.second))
                 QTest::mouseClick(box->button(button.first), Qt::LeftButton);
@@ -203,7 +211,8 @@ inline void answerDialog(QWidget* dialog, const QString& answer)
     const bool accept = fileName ? !answer.isEmpty() : answer == QLatin1String("Ok");
     auto* buttons = dialog->findChild<QDialogButtonBox*>();
     for (QAbstractButton* button : buttons->buttons()) {
-        if (buttons->buttonRole(button) == (accept ? QDialogButtonBox::AcceptRole : QDialogButtonBox::RejectRole))
+        if (buttons->buttonRole(button)
+            == (accept ? QDialogButtonBox::AcceptRole : QDialogButtonBox::RejectRole))
             return QTest::mouseClick(button, Qt::LeftButton);
     }
 }
@@ -216,7 +225,7 @@ inline void answerDialogs(const QStringList& script, DialogLog* log,
 {
     auto* timer = new QTimer(&modalWatchers());
     auto pending = std::make_shared<QStringList>(script);
-    auto answered = std::make_shared<QPointer<QWidget> >();
+    auto answered = std::make_shared<QPointer<QWidget>>();
     QObject::connect(timer, &QTimer::timeout, [=]() {
         QWidget* dialog = QApplication::activeModalWidget();
         if (!dialog || !dialog->isVisible() || dialog == *answered)

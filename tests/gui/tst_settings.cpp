@@ -60,15 +60,11 @@ private slots:
     void init();
     void cleanup();
 
-    void defaults_data();
-    void defaults();
+    void defaultsOnlyForMissingKeys();
     void missingKeyIsReported();
-    void languageIndexFor_data();
-    void languageIndexFor();
     void dialog_data();
     void dialog();
-    void dialogTexts_data();
-    void dialogTexts();
+    void dialogTranslated();
     void optionsFromTheWindow_data();
     void optionsFromTheWindow();
 
@@ -100,27 +96,11 @@ void TestSettings::cleanup()
     qApp->setStyleSheet(QString());
 }
 
-void TestSettings::defaults_data()
+void TestSettings::defaultsOnlyForMissingKeys()
 {
-    QTest::addColumn<QString>("before");
-    QTest::addColumn<int>("systemLanguage");
-    QTest::addColumn<QString>("after");
-    QTest::newRow("first start") << "" << 2 << "currency=USD language=2 recipe_icons=0 style=1";
-    QTest::newRow("second start, another system language")
-        << "currency=EUR language=2 recipe_icons=0 style=1" << 3
-        << "currency=EUR language=2 recipe_icons=0 style=1";
-    QTest::newRow("only missing keys written, an empty one is kept")
-        << "currency= style=3" << 1 << "currency= language=1 recipe_icons=0 style=3";
-}
-
-void TestSettings::defaults()
-{
-    QFETCH(QString, before);
-    QFETCH(int, systemLanguage);
-    QFETCH(QString, after);
-    storeSettings(_settings.path(), before);
-    Settings settings(Settings::defaults(systemLanguage));
-    QCOMPARE(_stored(), after); // on disk at once
+    storeSettings(_settings.path(), QStringLiteral("currency= style=3"));
+    Settings settings(Settings::defaults(1));
+    QCOMPARE(_stored(), QStringLiteral("currency= language=1 recipe_icons=0 style=3")); // at once
 }
 
 void TestSettings::missingKeyIsReported()
@@ -134,25 +114,6 @@ void TestSettings::missingKeyIsReported()
     QCOMPARE(messages.count(QStringLiteral("No such setting value: colour")), 2);
     QVERIFY(messages.messages().first().startsWith(QLatin1String("dialogs ")));
     QVERIFY(!settings.contains(QStringLiteral("colour"))); // reading stores nothing
-}
-
-void TestSettings::languageIndexFor_data()
-{
-    QTest::addColumn<int>("language");
-    QTest::addColumn<int>("index");
-    QTest::newRow("German") << int(QLocale::German) << 3;
-    QTest::newRow("Russian") << int(QLocale::Russian) << 1;
-    QTest::newRow("French") << int(QLocale::French) << 2;
-    QTest::newRow("English") << int(QLocale::English) << 0;
-    QTest::newRow("Spanish") << int(QLocale::Spanish) << 0;
-    QTest::newRow("C") << int(QLocale::C) << 0;
-}
-
-void TestSettings::languageIndexFor()
-{
-    QFETCH(int, language);
-    QFETCH(int, index);
-    QCOMPARE(Settings::languageIndexFor(QLocale::Language(language)), index);
 }
 
 void TestSettings::dialog_data()
@@ -169,15 +130,17 @@ void TestSettings::dialog_data()
     const QString chosen = QStringLiteral("currency=RUB language=3 recipe_icons=2 style=0");
     QTest::newRow("stored choices") << chosen << "3 0 RUB" << -1 << -1 << "" << true << chosen;
     const QString own = QStringLiteral("currency=Zł language=0 recipe_icons=0 style=1");
-    QTest::newRow("a currency of the user's own") << own << "0 1 Zł" << -1 << -1 << "" << true << own;
+    QTest::newRow("a currency of the user's own")
+        << own << "0 1 Zł" << -1 << -1 << "" << true << own;
     QTest::newRow("empty currency shows the first")
-        << "currency= language=0 recipe_icons=0 style=1" << "0 1 USD" << -1 << -1 << "" << true
-        << defaults;
+        << "currency= language=0 recipe_icons=0 style=1"
+        << "0 1 USD" << -1 << -1 << "" << true << defaults;
     QTest::newRow("OK stores the picks and the typed currency")
-        << "currency=USD language=0 recipe_icons=2 style=1" << "0 1 USD" << 3 << 2 << "NOK" << true
-        << "currency=NOK language=3 recipe_icons=2 style=2";
+        << "currency=USD language=0 recipe_icons=2 style=1"
+        << "0 1 USD" << 3 << 2 << "NOK" << true << "currency=NOK language=3 recipe_icons=2 style=2";
     const QString swiss = QStringLiteral("currency=CHF language=1 recipe_icons=2 style=2");
-    QTest::newRow("Cancel stores nothing") << swiss << "1 2 CHF" << 0 << 0 << "XYZ" << false << swiss;
+    QTest::newRow("Cancel stores nothing")
+        << swiss << "1 2 CHF" << 0 << 0 << "XYZ" << false << swiss;
     const QString byHand = QStringLiteral("currency=EUR language=9 recipe_icons=0 style=7");
     QTest::newRow("values stored by hand outside the lists are kept")
         << byHand << "-1 -1 EUR" << -1 << -1 << "" << true << byHand;
@@ -210,35 +173,22 @@ void TestSettings::dialog()
     QCOMPARE(_stored(), after);
 }
 
-void TestSettings::dialogTexts_data()
+void TestSettings::dialogTranslated()
 {
-    QTest::addColumn<int>("language");
-    QTest::addColumn<QStringList>("texts"); // title, labels, styles
-    QTest::newRow("English") << 0
-                             << QStringList({"Options", "<b>Language</b>", "<b>Currency</b>",
-                                             "<b>Style</b>", "<i>Some settings will change on next launch</i>",
-                                             "Standard", "Fresh lime", "Lavender fields", "Wild berries"});
-    QTest::newRow("German") << 3
-                            << QStringList({"Optionen", "<b>Sprache</b>", "<b>Währung</b>", "<b>Stil</b>",
-                                            "<i>Einige Einstellungen werden beim nächsten Start wirksam</i>",
-                                            "Standard", "Frische Limette", "Lavendelfelder", "Waldbeeren"});
-}
-
-void TestSettings::dialogTexts()
-{
-    QFETCH(int, language);
-    QFETCH(QStringList, texts);
     Settings settings(Settings::defaults(0));
-    LangModel model(language, QDir::currentPath() + QStringLiteral("/languages/"));
-    SetDial dialog(&settings, &model, nullptr);
+    LangModel german(3, QDir::currentPath() + QStringLiteral("/languages/"));
+    SetDial dialog(&settings, &german, nullptr);
     QStringList shown = {dialog.windowTitle()};
     for (const char* label : {"label", "label_3", "label_4", "label_2"})
         shown << dialog.findChild<QLabel*>(QLatin1String(label))->text();
-    QCOMPARE(shown + items(box(&dialog, 2)), texts);
-    QVERIFY(model.untranslated.empty());
+    QCOMPARE(shown + items(box(&dialog, 2)),
+             QStringList({"Optionen", "<b>Sprache</b>", "<b>Währung</b>", "<b>Stil</b>",
+                          "<i>Einige Einstellungen werden beim nächsten Start wirksam</i>",
+                          "Standard", "Frische Limette", "Lavendelfelder", "Waldbeeren"}));
+    QVERIFY(german.untranslated.empty());
     // A list's position is the stored value; language names stay as they are.
-    QCOMPARE(items(box(&dialog, 0)),
-             QStringList({"English", "Russian (Русский)", "French (Français)", "German (Deutsch)"}));
+    QCOMPARE(items(box(&dialog, 0)), QStringList({"English", "Russian (Русский)",
+                                                  "French (Français)", "German (Deutsch)"}));
     QCOMPARE(items(box(&dialog, 1)),
              QStringList({"USD", "EUR", "JPY", "GBP", "CHF", "CAD", "AUD", "CNY", "RUB"}));
     QVERIFY(box(&dialog, 1)->isEditable());
@@ -246,14 +196,16 @@ void TestSettings::dialogTexts()
 
 void TestSettings::optionsFromTheWindow_data()
 {
-    QTest::addColumn<int>("before"); // the stored style
+    QTest::addColumn<int>("before");   // the stored style
     QTest::addColumn<int>("language"); // picked; -1: left alone
     QTest::addColumn<int>("style");
     QTest::addColumn<bool>("ok");
     QTest::addColumn<QString>("after");
     QTest::addColumn<int>("sheet"); // the theme now applied; -1: none applied again
     const auto stored = [](int language, int style) {
-        return QStringLiteral("currency=GBP language=%1 recipe_icons=0 style=%2").arg(language).arg(style);
+        return QStringLiteral("currency=GBP language=%1 recipe_icons=0 style=%2")
+            .arg(language)
+            .arg(style);
     };
     QTest::newRow("lime to berries") << 1 << -1 << 3 << true << stored(0, 3) << 3;
     QTest::newRow("lavender to standard") << 2 << -1 << 0 << true << stored(0, 0) << 0;
@@ -290,7 +242,8 @@ void TestSettings::optionsFromTheWindow()
     QCOMPARE(qApp->styleSheet(), sheet < 0 ? marker : ColourTheme::styleSheet(sheet));
     // The language changes at the next start only.
     QCOMPARE(window->langModel->languageIndex, 0);
-    QCOMPARE(window->findChild<QAction*>(QStringLiteral("actionNew"))->text(), QStringLiteral("New"));
+    QCOMPARE(window->findChild<QAction*>(QStringLiteral("actionNew"))->text(),
+             QStringLiteral("New"));
 }
 
 QTEST_MAIN(TestSettings)

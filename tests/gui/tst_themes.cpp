@@ -27,7 +27,8 @@ const char* const RuleTemplates[] = {
     "QMenuBar::item:selected {background-color: <highlight>;}",
     "QMenu::item:!selected {background-color: <menu>;}",
     "QMenu::item:selected {background-color: <highlight>; color: black;}",
-    "QListWidget::item:selected {background-color: <list selection>; color: <list selection text>;}",
+    "QListWidget::item:selected {background-color: <list selection>; color: <list selection "
+    "text>;}",
     "QMainWindow {background-color: <window>;}",
     "QSplitter::handle {background-color: rgba(0,0,0,0);}",
     "QPushButton {background-color: <button>;}",
@@ -35,7 +36,8 @@ const char* const RuleTemplates[] = {
     "QMessageBox {background-color: <panel>;}",
     "*[class=editContainer]{background-color: <panel>;}",
     "QScrollArea {background-color: rgba(0,0,0,0);}",
-    "*[class=childTab]{background-color: <tab page>; margin: 0px 0px; padding: 0px 0px; border: none;}",
+    "*[class=childTab]{background-color: <tab page>; margin: 0px 0px; padding: 0px 0px; border: "
+    "none;}",
     "*[class=viewDisplay]{background-color: <panel>; padding: 0px 0px;}",
 };
 
@@ -92,9 +94,10 @@ void TestThemes::styleSheet_data()
     QTest::addColumn<QStringList>("palette");
     QTest::newRow("Fresh lime")
         << 1
-        << QStringList({"#385403",
-                        "qlineargradient(x1: 0, y1: 0, x2: 1, y2: 1, stop: 0 #549D0C, stop: 1 #0F1E01)",
-                        "#74ac06", "#fbd68f", "#fffaa6", "#5a454a", "#ebdbde", "#669999"});
+        << QStringList(
+               {"#385403",
+                "qlineargradient(x1: 0, y1: 0, x2: 1, y2: 1, stop: 0 #549D0C, stop: 1 #0F1E01)",
+                "#74ac06", "#fbd68f", "#fffaa6", "#5a454a", "#ebdbde", "#669999"});
     QTest::newRow("Lavender fields")
         << 2
         << QStringList({"#3e215b", "#a958a7",
@@ -112,8 +115,9 @@ void TestThemes::styleSheet()
 {
     QFETCH(int, index);
     QFETCH(QStringList, palette);
-    const QStringList roles = {"<window>", "<tab page>",          "<panel>",          "<menu>",
-                               "<highlight>", "<list selection text>", "<list selection>", "<button>"};
+    const QStringList roles = {"<window>",         "<tab page>",  "<panel>",
+                               "<menu>",           "<highlight>", "<list selection text>",
+                               "<list selection>", "<button>"};
     QString expected;
     for (int rule = 0; !palette.isEmpty() && rule < int(std::size(RuleTemplates)); ++rule) {
         QString text = QLatin1String(RuleTemplates[rule]);
