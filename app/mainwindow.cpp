@@ -293,10 +293,14 @@ bool MainWindow::_askToSave()
     box.setWindowIcon(icon);
     box.setText(_translate(QStringLiteral("Document has been modified!")));
     box.setInformativeText(_translate(QStringLiteral("Do you want to save changes?")));
-    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+    // Cancel (or Escape) keeps the book, as the question on closing does.
+    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     box.setDefaultButton(QMessageBox::No);
-    if (box.exec() != QMessageBox::Yes)
+    const int answer = box.exec();
+    if (answer == QMessageBox::No)
         return true;
+    if (answer != QMessageBox::Yes)
+        return false;
     on_actionSave_triggered();
     // Going on after a cancelled or failed save would drop the changes.
     return !document.modified;

@@ -56,6 +56,12 @@ void TestDocumentCommands::commands_data()
     QTest::newRow("New after Yes and a cancelled save keeps the book")
         << "" << true << "actionNew" << QStringList{"modified:Yes", "save:"} << 0 << New << true
         << 0 << none << "";
+    QTest::newRow("New after Cancel keeps the book")
+        << "" << true << "actionNew" << QStringList{"modified:Cancel"} << 0 << New << true << 0
+        << none << "";
+    QTest::newRow("Open after Cancel keeps the book")
+        << "" << true << "actionOpen" << QStringList{"modified:Cancel"} << 0 << New << true << 0
+        << none << "";
     QTest::newRow("Open loads the book")
         << "saved" << true << "actionOpen" << QStringList{"modified:No", "open:book.carb"} << 3
         << "book.carb" << false << 1 << QStringList{"book.carb:book"} << "";
@@ -125,7 +131,7 @@ void TestDocumentCommands::commands()
 
     QCOMPARE(dialogs.steps, script);
     const QMap<QString, QString> shapes = {
-        {"modified", "Document has been modified! / Do you want to save changes? / Yes No*"},
+        {"modified", "Document has been modified! / Do you want to save changes? / Yes No* Cancel"},
         {"open", "Load Recipe book / Culinor documents(*.carb) / existing file"},
         {"save", "Save Recipe book / Culinor documents(*.carb) / any file"},
         {"replace", "This file already exists. Replace it? / "
