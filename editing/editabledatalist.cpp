@@ -94,10 +94,12 @@ QWidget* EditableDataList::_createListSide()
 void EditableDataList::_onCurrentItemChanged(QListWidgetItem* current)
 {
     _loadedByPress = QApplication::mouseButtons() != Qt::NoButton ? current : nullptr;
-    if (current)
+    if (current) {
         onListItemActivated(current);
-    else
+    } else {
         _shownID = -1;
+        _showNoItem();
+    }
 }
 
 void EditableDataList::synchronize()

@@ -39,6 +39,9 @@ public:
     virtual void _addListItem(std::vector<QVariant>& row);
     virtual QString _listFields();
     virtual void _modifyListItem(QListWidgetItem* item);
+    // Called when no item is current (the list emptied, its last item deleted):
+    // views of the former item clear themselves here.
+    virtual void _showNoItem() {}
 
     QWidget* _createEditWidget(ushort type);
     void _setWidgetVar(QWidget* widget, uchar type, QVariant& value);

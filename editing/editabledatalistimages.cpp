@@ -81,4 +81,5 @@ void EditableDataList::getImageFromWebCam()
     if (dialog.exec() != QDialog::Accepted || dialog.picture().isNull())
         return;
     label->setImage(dialog.picture(), false);
+    label->showInfo(QString()); // an earlier error no longer applies
 }

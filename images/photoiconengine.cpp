@@ -2,7 +2,10 @@
 
 #include "images/pictures.h"
 
+#include <QApplication>
 #include <QPainter>
+#include <QStyle>
+#include <QStyleOption>
 
 PhotoIconEngine::PhotoIconEngine(const QVariant& photo) : _photo(photo) {}
 
@@ -27,14 +30,21 @@ void PhotoIconEngine::paint(QPainter* painter, const QRect& rect, QIcon::Mode mo
                         rect.y() + (rect.height() - size.height()) / 2, picture);
 }
 
-QPixmap PhotoIconEngine::pixmap(const QSize& size, QIcon::Mode, QIcon::State)
+QPixmap PhotoIconEngine::pixmap(const QSize& size, QIcon::Mode mode, QIcon::State)
 {
     const QPixmap& picture = _picture();
     if (picture.isNull() || size.isEmpty())
         return QPixmap();
-    if (picture.width() <= size.width() && picture.height() <= size.height())
-        return picture;
-    return picture.scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    QPixmap fitted = picture.width() <= size.width() && picture.height() <= size.height()
+                         ? picture
+                         : picture.scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    // Selected and disabled items look as the style draws any other icon.
+    if (mode != QIcon::Normal) {
+        QStyleOption option;
+        option.palette = QApplication::palette();
+        fitted = QApplication::style()->generatedIconPixmap(mode, fitted, &option);
+    }
+    return fitted;
 }
 
 QSize PhotoIconEngine::actualSize(const QSize& size, QIcon::Mode, QIcon::State)

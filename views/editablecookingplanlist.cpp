@@ -90,6 +90,13 @@ void EditableCookingPlanList::showDetails()
     }
 }
 
+// With no plan left to show, the report of a plan that is gone must not stay.
+void EditableCookingPlanList::_showNoItem()
+{
+    detailsView->setHtml(QString(), QUrl());
+    report.clear();
+}
+
 void EditableCookingPlanList::printDetails()
 {
     printWebView(detailsView);
@@ -118,15 +125,18 @@ void EditableCookingPlanList::_obtainDetails(int planId)
     detailsView->setHtml(QString(), QUrl());
     report.clear();
     QString html;
-    if (!_buildReport(planId, html))
+    const char* failure = nullptr;
+    if (!_buildReport(planId, html, failure)) {
+        CULINOR_DIAG("mainwindow", failure);
         return;
+    }
     report = html;
     detailsView->setHtml(report, QUrl());
 }
 
-// The report of one plan into html; false, with a diagnostic, when a row it
-// needs is missing or unreadable.
-bool EditableCookingPlanList::_buildReport(int planId, QString& html)
+// The report of one plan into html; false, with the reason in failure, when a
+// row it needs is missing or unreadable.
+bool EditableCookingPlanList::_buildReport(int planId, QString& html, const char*& failure)
 {
     using namespace Book;
     const QString currency = currencySetting().toHtmlEscaped();
@@ -156,20 +166,20 @@ bool EditableCookingPlanList::_buildReport(int planId, QString& html)
     std::vector<QVariant> dish;
     while (readNextRow(dishes.query, dish, 1)) {
         if (dish.size() < DishFieldCount) {
-            CULINOR_DIAG("mainwindow", "No such field");
+            failure = "No such field";
             return false;
         }
         const int portions = dish[DishPortions].toInt();
         bool ok = false;
         const int recipeId = dish[DishRecipe].toInt(&ok);
         if (!ok) {
-            CULINOR_DIAG("mainwindow", "Cannot obtain ID");
+            failure = "Cannot obtain ID";
             return false;
         }
         std::vector<QVariant> recipe;
         document->getRowByID(Recipes, recipeId, recipe);
         if (recipe.size() < RecipeFieldCount) {
-            CULINOR_DIAG("mainwindow", "No such fields");
+            failure = "No such fields";
             return false;
         }
         const float expenses = recipe[RecipeExpenses].toFloat();
@@ -185,22 +195,22 @@ bool EditableCookingPlanList::_buildReport(int planId, QString& html)
         std::vector<QVariant> ingredientLine;
         while (readNextRow(lines.query, ingredientLine, 1)) {
             if (ingredientLine.size() < LineFieldCount) {
-                CULINOR_DIAG("mainwindow", "Field not available");
+                failure = "Field not available";
                 return false;
             }
             const int ingredientId = ingredientLine[LineIngredient].toInt(&ok);
             if (!ok) {
-                CULINOR_DIAG("mainwindow", "Cannot get ID");
+                failure = "Cannot get ID";
                 return false;
             }
             const float quantity = ingredientLine[LineQuantity].toFloat(&ok);
             if (!ok) {
-                CULINOR_DIAG("mainwindow", "Cannot extract quantity");
+                failure = "Cannot extract quantity";
                 return false;
             }
             const int unitId = ingredientLine[LineUnit].toInt(&ok);
             if (!ok) {
-                CULINOR_DIAG("mainwindow", "Cannot get unit ID");
+                failure = "Cannot get unit ID";
                 return false;
             }
             auto found = shopping.find(ingredientId);

@@ -33,5 +33,6 @@ public slots:
     void printDetails();
 
 private:
-    bool _buildReport(int planId, QString& html);
+    void _showNoItem() override;
+    bool _buildReport(int planId, QString& html, const char*& failure);
 };

@@ -97,7 +97,9 @@ EditableRecipeList::EditableRecipeList(Document* document, QString table,
     viewMode = static_cast<short>(readSetting(SettingKey::RecipeIcons).toInt());
     setView(viewMode);
 
-    _findPhotoLabel();
+    photoLabel = _findPhotoLabel();
+    if (!photoLabel)
+        CULINOR_DIAG("mainwindow", "Image field not found!");
 }
 
 QWidget* EditableRecipeList::_createViewPage()
@@ -118,15 +120,23 @@ QWidget* EditableRecipeList::_createViewPage()
     return viewPage;
 }
 
-void EditableRecipeList::_findPhotoLabel()
+// With no recipe left to show, the page of one that is gone must not stay.
+void EditableRecipeList::_showNoItem()
 {
+    view->setHtml(QString(), QUrl());
+    page.clear();
+}
+
+// The panel's photo editor: the last picture field shown by a DropImageLabel.
+DropImageLabel* EditableRecipeList::_findPhotoLabel() const
+{
+    DropImageLabel* found = nullptr;
     for (const EditWidget& entry : form.widgets)
         if (entry.type == MD_IMAGE && entry.widget &&
             QLatin1String(entry.widget->metaObject()->className()) ==
                 QLatin1String("DropImageLabel"))
-            photoLabel = static_cast<DropImageLabel*>(entry.widget);
-    if (!photoLabel)
-        CULINOR_DIAG("mainwindow", "Image field not found!");
+            found = static_cast<DropImageLabel*>(entry.widget);
+    return found;
 }
 
 int EditableRecipeList::iconSide(int viewMode)

@@ -46,5 +46,6 @@ public slots:
 
 private:
     QWidget* _createViewPage();
-    void _findPhotoLabel();
+    DropImageLabel* _findPhotoLabel() const;
+    void _showNoItem() override;
 };

@@ -59,6 +59,7 @@ private slots:
     void reports();
     void translatedWithCurrency();
     void showHideTogglesPrinting();
+    void noPlanLeftClearsReport();
     void activationRebuildsOnlyWhenShown();
     void badIdsKeepReport();
     void htmlInNamesShownAsText_data();
@@ -142,6 +143,8 @@ void TestCookingPlanList::reports_data()
     QTest::addColumn<QStringList>("lines");
     QTest::addColumn<QStringList>("dishes");
     QTest::addColumn<QStringList>("pieces"); // none: the report is abandoned
+    QTest::addColumn<QString>("corruption"); // SQL run on the book before the report
+    QTest::addColumn<QString>("failure");    // the diagnostic of an abandoned report
 
     QTest::newRow("Wedding")
         << "Wedding" << QStringList() << QStringList() << QStringList()
@@ -149,39 +152,60 @@ void TestCookingPlanList::reports_data()
                         {"Dough/4.00/kg", "Sauce/0.82/litre", "Tomato/14.00/pcs.",
                          "Cucumber/6.00/pcs.", "Onion/3.00/pcs.", "Pita/6.00/pcs.",
                          "Chicken fillet/2400.00/g", "Mayonnaise/0.42/litre", "Garlic/18.00/clove",
-                         "Cabbage/0.60/pcs."});
+                         "Cabbage/0.60/pcs."})
+        << "" << "";
     QTest::newRow("Birthday")
         << "Birthday" << QStringList() << QStringList() << QStringList()
         << reportPieces("Birthday", {"Hamburger/3.20/6/19.20", "Shawarma/2.50/8/20.00"}, "39.20",
                         {"Sauce/0.86/litre", "Tomato/8.00/pcs.", "Cutlet/6.00/pcs.",
                          "Cucumber/14.00/pcs.", "Salad/0.30/kg", "Onion/7.00/pcs.",
                          "Pita/8.00/pcs.", "Chicken fillet/3200.00/g", "Mayonnaise/0.56/litre",
-                         "Garlic/24.00/clove", "Cabbage/0.80/pcs."});
+                         "Garlic/24.00/clove", "Cabbage/0.80/pcs."})
+        << "" << "";
     QTest::newRow("no dishes") << "Quiet evening" << QStringList() << QStringList()
-                               << QStringList() << reportPieces("Quiet evening", {}, "0.00", {});
+                               << QStringList() << reportPieces("Quiet evening", {}, "0.00", {})
+                               << "" << "";
     QTest::newRow("cost times portions")
         << "Lunch" << QStringList{"Soup/2.5"} << QStringList() << QStringList{"Soup/3"}
-        << reportPieces("Lunch", {"Soup/2.50/3/7.50"}, "7.50", {});
+        << reportPieces("Lunch", {"Soup/2.50/3/7.50"}, "7.50", {}) << "" << "";
     // Flour twice in one recipe and once in another.
     QTest::newRow("summed across recipes")
         << "Bakery" << QStringList{"Bread/1", "Cake/2"}
         << QStringList{"Bread/Flour/0.2/kg", "Cake/Flour/0.1/kg", "Cake/Flour/0.1/kg"}
         << QStringList{"Bread/2", "Cake/3"}
         << reportPieces("Bakery", {"Bread/1.00/2/2.00", "Cake/2.00/3/6.00"}, "8.00",
-                        {"Flour/1.00/kg"});
+                        {"Flour/1.00/kg"}) << "" << "";
     // Ingredients in id order (flour before sugar); units by name (g before kg).
     QTest::newRow("two units under one name")
         << "Bakery" << QStringList{"Bread/1", "Cake/2"}
         << QStringList{"Bread/Flour/0.2/kg", "Cake/Sugar/50/g", "Cake/Flour/150/g"}
         << QStringList{"Bread/2", "Cake/3"}
         << reportPieces("Bakery", {"Bread/1.00/2/2.00", "Cake/2.00/3/6.00"}, "8.00",
-                        {"Flour/450.00/g/0.40/kg", "Sugar/150.00/g"});
+                        {"Flour/450.00/g/0.40/kg", "Sugar/150.00/g"}) << "" << "";
     QTest::newRow("capital units first")
         << "Dinner" << QStringList{"Soup/1"} << QStringList{"Soup/Salt/1/pinch", "Soup/Salt/2/Spoon"}
         << QStringList{"Soup/1"}
-        << reportPieces("Dinner", {"Soup/1.00/1/1.00"}, "1.00", {"Salt/2.00/Spoon/1.00/pinch"});
+        << reportPieces("Dinner", {"Soup/1.00/1/1.00"}, "1.00", {"Salt/2.00/Spoon/1.00/pinch"})
+        << "" << "";
     QTest::newRow("missing recipe") << "Lunch" << QStringList{"Soup/2.5"} << QStringList()
-                                    << QStringList{"Soup/3", "Ghost/2"} << QStringList();
+                                    << QStringList{"Soup/3", "Ghost/2"} << QStringList() << ""
+                                    << "No such fields";
+    // Values a corrupt book file may hold abandon the report with their own message.
+    const QString soupLines = "UPDATE RecipeIngredients SET %1 WHERE id_rec="
+                              "(SELECT id FROM Recipes WHERE name='Soup')";
+    const QStringList soup{"Soup/2.5"};
+    const QStringList salt{"Soup/Salt/1/kg"};
+    const QStringList dish{"Soup/3"};
+    QTest::newRow("unreadable recipe id")
+        << "Lunch" << soup << salt << dish << QStringList()
+        << "UPDATE CookingPlanRecipes SET id_rec='x' WHERE portion_number=3" << "Cannot obtain ID";
+    QTest::newRow("unreadable ingredient id") << "Lunch" << soup << salt << dish << QStringList()
+                                              << soupLines.arg("id_ing='abc'") << "Cannot get ID";
+    QTest::newRow("unreadable quantity") << "Lunch" << soup << salt << dish << QStringList()
+                                         << soupLines.arg("quant='abc'")
+                                         << "Cannot extract quantity";
+    QTest::newRow("unreadable unit id") << "Lunch" << soup << salt << dish << QStringList()
+                                        << soupLines.arg("id_unit='abc'") << "Cannot get unit ID";
 }
 
 void TestCookingPlanList::reports()
@@ -191,13 +215,17 @@ void TestCookingPlanList::reports()
     QFETCH(QStringList, lines);
     QFETCH(QStringList, dishes);
     QFETCH(QStringList, pieces);
+    QFETCH(QString, corruption);
+    QFETCH(QString, failure);
     if (plan != "Wedding" && plan != "Birthday") // not in the sample book
         addPlan(plan, recipes, lines, dishes);
+    if (!corruption.isEmpty())
+        QVERIFY(QSqlQuery().exec(corruption));
     build();
     MessageCapture messages;
     showDetails(plan);
     comparePieces(_list->report, pieces);
-    QCOMPARE(messages.diagnostics("No such fields"), pieces.isEmpty() ? 1 : 0);
+    QCOMPARE(messages.diagnostics(failure), failure.isEmpty() ? 0 : 1);
     if (pieces.isEmpty())
         QVERIFY(shownText().trimmed().isEmpty());
     else
@@ -217,6 +245,17 @@ void TestCookingPlanList::translatedWithCurrency()
                                    "<th>Dépenses par plat, EUR</th>"));
     QVERIFY(_list->report.contains("<b>Dépenses totales:</b> <i>39.20 EUR</i>"));
     QVERIFY(_list->report.contains("<th>Ingrédient</th><th>Quantité</th><th>Unité</th>"));
+}
+
+void TestCookingPlanList::noPlanLeftClearsReport()
+{
+    build();
+    showDetails("Wedding");
+    QVERIFY(shownText().startsWith("Wedding"));
+    _view->book.document.Clear();
+    _list->synchronize();
+    QVERIFY(_list->report.isEmpty());
+    QVERIFY(shownText().trimmed().isEmpty());
 }
 
 void TestCookingPlanList::showHideTogglesPrinting()

@@ -83,6 +83,7 @@ private slots:
     void edgeCasePages();
     void unusableItems();
     void renameMakesPageFollow();
+    void noRecipeLeftClearsPage();
     void htmlInNamesShownAsText_data();
     void htmlInNamesShownAsText();
     void descriptionScriptDoesNotRun();
@@ -280,6 +281,19 @@ void TestRecipeList::renameMakesPageFollow()
     QVERIFY(_list->page.startsWith("<h1>Calzone</h1>"));
     QVERIFY(waitForLoad(loaded));
     QVERIFY(pageShown().startsWith("Calzone"));
+}
+
+void TestRecipeList::noRecipeLeftClearsPage()
+{
+    // The page of a recipe that is gone must not stay, nor be printable.
+    build();
+    activate("Shawarma");
+    QVERIFY(_list->page.startsWith("<h1>Shawarma</h1>"));
+    _view->book.document.Clear();
+    _list->synchronize();
+    QCOMPARE(_list->list->count(), 0);
+    QVERIFY(_list->page.isEmpty());
+    QVERIFY(pageShown().trimmed().isEmpty());
 }
 
 void TestRecipeList::htmlInNamesShownAsText_data()
