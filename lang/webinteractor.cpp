@@ -6,6 +6,8 @@
 #include <QWebFrame>
 #include <QWebSettings>
 
+#include <algorithm>
+
 namespace {
 
 const QString ResultBox = QStringLiteral("document.getElementById(\"result_box\")");
@@ -63,6 +65,10 @@ void WebInteractor::translateStrings(const std::vector<QString>* texts, QString 
         page.triggerAction(QWebPage::Stop);
     }
 
+    if (texts == &results) {
+        _ownSources = results; // results is emptied below
+        texts = &_ownSources;
+    }
     sources = texts;
     position = 0;
     results.clear();
@@ -126,7 +132,8 @@ int WebInteractor::loadTimeout() const
 
 void WebInteractor::setLoadTimeout(int milliseconds)
 {
-    _watchdog.setInterval(milliseconds);
+    // A timer with no interval would either never fire or fire at once.
+    _watchdog.setInterval(std::max(1, milliseconds));
 }
 
 bool WebInteractor::isRunning() const

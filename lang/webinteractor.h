@@ -1,5 +1,7 @@
 #pragma once
 
+#include "lang/quietwebpage.h"
+
 #include <QMainWindow>
 #include <QNetworkAccessManager>
 #include <QPointer>
@@ -48,7 +50,7 @@ public:
     bool isRunning() const;
 
     QNetworkAccessManager manager;
-    QWebPage page;
+    QuietWebPage page;
     QWebFrame* frame;
     QString lastTranslation;
     QString language;
@@ -74,6 +76,8 @@ private:
     void _onLoadTimeout();
 
     QString _baseAddress;
+    // The texts of a run started on this object's own results.
+    std::vector<QString> _ownSources;
     bool _running = false;
     // Set while a load requested by this object is under way.
     bool _awaitingLoad = false;

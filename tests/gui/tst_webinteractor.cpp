@@ -42,11 +42,14 @@ var cut = Math.ceil(translation.length / 2);
 </script></body></html>)page";
 
 // The pages served as files: the translation page, one whose result box
-// stays empty, one without the box, and plain text.
+// stays empty, one without the box, one that asks the user through dialogs,
+// and plain text.
 const std::map<QString, QByteArray> Pages = {
     {"translate.html", TranslatePage},
     {"empty.html", "<html><body><div id=\"result_box\"></div></body></html>"},
     {"nobox.html", "<html><body><p>Nothing to see</p></body></html>"},
+    {"dialogs.html", "<html><body><div id=\"result_box\"></div><script>alert('Hello');"
+                     "confirm('Sure?');prompt('Name?');</script></body></html>"},
     {"text.txt", "plain reply \xc3\xbc"}};
 
 const int RunTimeout = 20000;
@@ -74,6 +77,7 @@ private slots:
     void noAnswerEndsWithinBound_data();
     void noAnswerEndsWithinBound();
     void secondRunDoesNotTakeTheLastPage();
+    void runOverItsOwnResults();
     void newRunReplacesRunningOne();
     void destroyedDuringRun();
     void testExtractionLogsReply();
@@ -217,6 +221,7 @@ void TestWebInteractor::noAnswerEndsWithinBound_data()
     const int attempts = 2 * WebInteractor::MaxAttempts;
     QTest::newRow("empty result box") << "empty.html" << 0;
     QTest::newRow("no result box") << "nobox.html" << 0;
+    QTest::newRow("page opening dialogs") << "dialogs.html" << 0;
     QTest::newRow("silent page") << "silent" << attempts;
     QTest::newRow("refused connection") << QString() << 0;
 }
@@ -245,6 +250,20 @@ void TestWebInteractor::noAnswerEndsWithinBound()
     QCOMPARE(capture.count(QStringLiteral("keeping Open")), 1);
     QCOMPARE(capture.count(QStringLiteral("keeping Close")), 1);
     QCOMPARE(capture.count(QStringLiteral("Page did not answer in time")), timeouts);
+    // No dialog of the unseen page ever waits for an answer.
+    QCOMPARE(capture.count(QStringLiteral("Page alert ignored: Hello")),
+             path == "dialogs.html" ? 2 * WebInteractor::MaxAttempts : 0);
+}
+
+void TestWebInteractor::runOverItsOwnResults()
+{
+    _interactor->translateStrings(&_interactor->results, QStringLiteral("en"));
+    const std::vector<QString> texts = {QStringLiteral("Open"), QStringLiteral("Salt")};
+    QVERIFY(_run(texts, QStringLiteral("fr")));
+    QSignalSpy finished(_interactor.get(), &WebInteractor::translationFinished);
+    _interactor->translateStrings(&_interactor->results, QStringLiteral("fr"));
+    QVERIFY(finished.wait(RunTimeout));
+    QCOMPARE(_interactor->results, list({"Ouvrir (fr)", "Sel (fr)"}));
 }
 
 // The page still shows the previous run's result when the next run starts.
