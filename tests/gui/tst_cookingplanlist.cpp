@@ -241,9 +241,9 @@ void TestCookingPlanList::translatedWithCurrency()
     QVERIFY(buttonWithText(_view->window.get(), "Afficher/masquer les détails"));
     QCOMPARE(_list->printButton->text(), QString("Imprimer les détails"));
     _list->_obtainDetails(2);
-    QVERIFY(_list->report.contains("<th>Dépenses par portion</th><th>Nombre de plats</th>"
-                                   "<th>Dépenses par plat, EUR</th>"));
-    QVERIFY(_list->report.contains("<b>Dépenses totales:</b> <i>39.20 EUR</i>"));
+    QVERIFY(_list->report.contains("<th>Coût par portion</th><th>Nombre de plats</th>"
+                                   "<th>Coût par plat, EUR</th>"));
+    QVERIFY(_list->report.contains("<b>Coût total:</b> <i>39.20 EUR</i>"));
     QVERIFY(_list->report.contains("<th>Ingrédient</th><th>Quantité</th><th>Unité</th>"));
 }
 

@@ -259,7 +259,7 @@ void TestMainWindow::translatedInterface_data()
                                              "Отмена"});
     QTest::newRow("French") << 2
                             << QStringList({"Fichier", "Paramètres", "Aide", "Recettes",
-                                            "Ingrédients", "Plans de cuisine", "Livre de recettes",
+                                            "Ingrédients", "Plans de repas", "Livre de recettes",
                                             "Annuler"});
     QTest::newRow("German") << 3
                             << QStringList({"Datei", "Einstellungen", "Hilfe", "Rezepte", "Zutaten",
