@@ -17,10 +17,11 @@ CODES = ["en", "ru", "fr", "de"]
 
 
 def read_texts():
-    seen = set()
+    seen = {}
     rows = []
     for tsv in sorted((ROOT / "languages" / "texts").glob("*.tsv")):
-        for number, line in enumerate(tsv.read_text(encoding="utf-8").splitlines(), 1):
+        for number, line in enumerate(tsv.read_text(encoding="utf-8").split("\n"), 1):
+            line = line.rstrip("\r")
             if not line.strip() or line.startswith("#"):
                 continue
             cells = [c.replace("\\n", "\n") for c in line.split("\t")]
@@ -29,8 +30,10 @@ def read_texts():
             if any("^" in c for c in cells):
                 sys.exit(f"{tsv.name}:{number}: a text cannot hold '^'")
             if cells[0] in seen:
+                if seen[cells[0]] != cells:
+                    sys.exit(f"{tsv.name}:{number}: '{cells[0]}' is translated differently elsewhere")
                 continue
-            seen.add(cells[0])
+            seen[cells[0]] = cells
             rows.append(cells)
     return rows
 

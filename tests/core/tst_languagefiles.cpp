@@ -48,14 +48,15 @@ QString unescape(const QString& literal)
 const QString Literal = QStringLiteral("\"(?:[^\"\\\\\\n]|\\\\.)*\"");
 const QString LiteralInside = QStringLiteral("\"((?:[^\"\\\\\\n]|\\\\.)*)\"");
 
-// The literal texts passed to translate(), plainly or through QStringLiteral
-// and its kin; adjacent literals are joined as the compiler joins them.
-// Comments and other literals are matched first so that nothing inside them counts.
+// The literal texts passed to translate() or a class's own _translate(),
+// plainly or through QStringLiteral and its kin; adjacent literals are joined
+// as the compiler joins them. Comments and other literals are matched first so
+// that nothing inside them counts.
 QStringList translatedLiterals(const QString& code)
 {
     static const QRegularExpression token(
         "/{2}[^\\n]*|/\\*.*?\\*/|'(?:[^'\\\\\\n]|\\\\.)*'|" + Literal
-            + "|(?<!\\w)translate\\(\\s*"
+            + "|(?<![A-Za-z0-9])_?translate\\(\\s*"
               "(?:(?:QStringLiteral|QLatin1String|QString::fromUtf8|QString)\\(\\s*)?"
               "((?:" + Literal + "\\s*)+)",
         QRegularExpression::DotMatchesEverythingOption);
@@ -154,6 +155,8 @@ private slots:
         QTest::newRow("escapes") << "translate(\"Say \\\"hi\\\"\\nnow\")"
                                  << QStringList{"Say \"hi\"\nnow"};
         QTest::newRow("member call") << "model->translate(\"Tag\")" << QStringList{"Tag"};
+        QTest::newRow("window's own") << "_translate(QStringLiteral(\"Options\"))"
+                                      << QStringList{"Options"};
         QTest::newRow("variable argument") << "translate(caption)" << QStringList{};
         QTest::newRow("other function") << "mytranslate(\"X\")" << QStringList{};
         QTest::newRow("inside a string") << "f(\"translate(\\\"X\\\")\")" << QStringList{};
