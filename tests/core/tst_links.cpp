@@ -2,29 +2,9 @@
 #include "data/recipebook.h"
 #include "support/testsupport.h"
 
-#include <QSqlQuery>
-#include <QSqlRecord>
 #include <QtTest>
 
 #include <memory>
-
-namespace {
-
-// The rows a query returns, each with its columns joined by blanks.
-QStringList rows(const QString& sql)
-{
-    QStringList out;
-    QSqlQuery query(sql);
-    while (query.next()) {
-        QStringList columns;
-        for (int c = 0; c < query.record().count(); ++c)
-            columns << query.value(c).toString();
-        out << columns.join(' ');
-    }
-    return out;
-}
-
-} // namespace
 
 // Table connections, resolution of ids to names and back, and detail sections.
 class TestLinks : public QObject
@@ -167,22 +147,22 @@ private slots:
         std::vector<std::vector<QVariant> > section{{"ignored", "Flour", 0.25f, "kg"},
                                                     {QVariant(), "Sugar's best", 3.0f, "-----"}};
         _book->replaceTableSection(Book::RecipeIngredients, section, "id_rec", 1);
-        QCOMPARE(rows("SELECT id_rec, id_ing, quant, id_unit FROM RecipeIngredients ORDER BY id"),
+        QCOMPARE(queryRows("SELECT id_rec, id_ing, quant, id_unit FROM RecipeIngredients ORDER BY id"),
                  QStringList({"2 1 2 1", "1 1 0.25 1", "1 2 3 -1"}));
-        QCOMPARE(rows("SELECT * FROM Ingredients WHERE id=2"),
+        QCOMPARE(queryRows("SELECT * FROM Ingredients WHERE id=2"),
                  QStringList{"2 Sugar's best -1 0 0"});
 
         // An empty section empties it; a short row is skipped, the others written.
         section.clear();
         _book->replaceTableSection(Book::RecipeIngredients, section, "id_rec", 1);
-        QCOMPARE(rows("SELECT id_rec FROM RecipeIngredients"), QStringList{"2"});
+        QCOMPARE(queryRows("SELECT id_rec FROM RecipeIngredients"), QStringList{"2"});
         std::vector<std::vector<QVariant> > tags{{QVariant(), "Quick"}, {"Short"},
                                                  {QVariant(), "Vegan"}};
         MessageCapture capture;
         _book->replaceTableSection(Book::RecipeTags, tags, "id_rec", 1);
         QCOMPARE(capture.diagnostics("Variant vector and field count mismatch"), 1);
-        QCOMPARE(rows("SELECT id_rec, id_tag FROM RecipeTags"), QStringList({"1 1", "1 2"}));
-        QCOMPARE(rows("SELECT name FROM Tags"), QStringList({"Quick", "Vegan"}));
+        QCOMPARE(queryRows("SELECT id_rec, id_tag FROM RecipeTags"), QStringList({"1 1", "1 2"}));
+        QCOMPARE(queryRows("SELECT name FROM Tags"), QStringList({"Quick", "Vegan"}));
 
         _book->replaceTableSection("Nowhere", tags, "id_rec", 1);
         QCOMPARE(capture.diagnostics("Error: No such table in database"), 1);
@@ -204,10 +184,10 @@ private slots:
         _add(Book::CookingPlanRecipes, {2, bread, 7});
 
         QCOMPARE(_book->copyRowConnected(Book::Recipes, bread), 3);
-        QCOMPARE(rows("SELECT id_ing, quant, id_unit FROM RecipeIngredients WHERE id_rec=3"),
+        QCOMPARE(queryRows("SELECT id_ing, quant, id_unit FROM RecipeIngredients WHERE id_rec=3"),
                  QStringList{"1 1 1"});
-        QCOMPARE(rows("SELECT id_tag FROM RecipeTags WHERE id_rec=3"), QStringList{"1"});
-        QCOMPARE(rows("SELECT id_cp, portion_number FROM CookingPlanRecipes WHERE id_rec=3"),
+        QCOMPARE(queryRows("SELECT id_tag FROM RecipeTags WHERE id_rec=3"), QStringList{"1"});
+        QCOMPARE(queryRows("SELECT id_cp, portion_number FROM CookingPlanRecipes WHERE id_rec=3"),
                  QStringList({"1 4", "2 7"}));
     }
 
@@ -218,7 +198,7 @@ private slots:
         _add(Book::RecipeTags, {bread, -1});
         MessageCapture capture;
         QCOMPARE(_book->copyRowConnected(Book::Recipes, bread + 1), -1);
-        QCOMPARE(rows("SELECT id_rec FROM RecipeTags"), QStringList{"1"});
+        QCOMPARE(queryRows("SELECT id_rec FROM RecipeTags"), QStringList{"1"});
         QCOMPARE(capture.diagnostics("Extracted row and fields array misatch"), 1);
         capture.clear();
         QCOMPARE(_book->copyRowConnected("Nowhere", 1), -1);

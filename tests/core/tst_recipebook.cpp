@@ -6,28 +6,9 @@
 #include <QFile>
 #include <QImage>
 #include <QSqlQuery>
-#include <QSqlRecord>
 #include <QtTest>
 
 #include <memory>
-
-namespace {
-
-// The rows a query returns, each with its columns joined by blanks.
-QStringList rows(const QString& sql)
-{
-    QStringList out;
-    QSqlQuery query(sql);
-    while (query.next()) {
-        QStringList columns;
-        for (int c = 0; c < query.record().count(); ++c)
-            columns << query.value(c).toString();
-        out << columns.join(' ');
-    }
-    return out;
-}
-
-} // namespace
 
 // The recipe book's tables, its recipe record, cooking plans and the sample book.
 class TestRecipeBook : public QObject
@@ -64,7 +45,7 @@ private slots:
         QVERIFY(_book->setDataStructure());
         QVERIFY(!QFile::exists(_dir->filePath("recipe_data")));
         for (const auto& table : _book->tables)
-            QCOMPARE(rows("SELECT COUNT(*) FROM " + table.first), QStringList{"0"});
+            QCOMPARE(queryRows("SELECT COUNT(*) FROM " + table.first), QStringList{"0"});
         QVERIFY(!_book->modified);
         QCOMPARE(_book->fileName, QStringLiteral("NewBook"));
     }
@@ -139,11 +120,11 @@ private slots:
         _book->addRow(Book::Recipes, existing, 1);
         const PlanDish dishes[] = {{dish, 2}, {"Soup", 3}, {dish, 5}};
         QCOMPARE(_book->addCookingPlan("Party", "<p>notes</p>", dishes, 3), 1);
-        QCOMPARE(rows("SELECT name FROM Recipes ORDER BY id"), QStringList({"Soup", dish}));
-        QCOMPARE(rows("SELECT id_cp, id_rec, portion_number FROM CookingPlanRecipes"),
+        QCOMPARE(queryRows("SELECT name FROM Recipes ORDER BY id"), QStringList({"Soup", dish}));
+        QCOMPARE(queryRows("SELECT id_cp, id_rec, portion_number FROM CookingPlanRecipes"),
                  QStringList({"1 2 2", "1 1 3", "1 2 5"}));
         // name, notes and the default numbers of dishes and persons
-        QCOMPARE(rows("SELECT * FROM CookingPlans"), QStringList{"1 Party <p>notes</p> 0 0"});
+        QCOMPARE(queryRows("SELECT * FROM CookingPlans"), QStringList{"1 Party <p>notes</p> 0 0"});
     }
 
     void sampleBook()
@@ -152,12 +133,12 @@ private slots:
         _book->fillSampleBook();
         QStringList counts;
         for (const auto& table : _book->tables)
-            counts << table.first + " " + rows("SELECT COUNT(*) FROM " + table.first).join("");
+            counts << table.first + " " + queryRows("SELECT COUNT(*) FROM " + table.first).join("");
         QCOMPARE(counts, QStringList({"CookingPlanRecipes 4", "CookingPlans 2", "Ingredients 12",
                                       "RecipeIngredients 17", "RecipeTags 5", "Recipes 3", "Tags 4",
                                       "Units 5"}));
         const auto names = [](const QString& table) {
-            return rows("SELECT name FROM " + table + " ORDER BY id");
+            return queryRows("SELECT name FROM " + table + " ORDER BY id");
         };
         QCOMPARE(names("Recipes"), QStringList({"Pizza", "Hamburger", "Shawarma"}));
         QCOMPARE(names("Ingredients"),
@@ -168,14 +149,14 @@ private slots:
         QCOMPARE(names("CookingPlans"), QStringList({"Wedding", "Birthday"}));
 
         // Cabbage is measured in pieces.
-        QCOMPARE(rows("SELECT id_unit FROM Ingredients WHERE name='Cabbage'"), QStringList{"3"});
-        QCOMPARE(rows("SELECT round(quant, 3), id_unit FROM RecipeIngredients WHERE id_ing=12"),
+        QCOMPARE(queryRows("SELECT id_unit FROM Ingredients WHERE name='Cabbage'"), QStringList{"3"});
+        QCOMPARE(queryRows("SELECT round(quant, 3), id_unit FROM RecipeIngredients WHERE id_ing=12"),
                  QStringList({"0.1 3"}));
-        QCOMPARE(rows("SELECT round(expenses, 3), complexity FROM Recipes WHERE id=1"),
+        QCOMPARE(queryRows("SELECT round(expenses, 3), complexity FROM Recipes WHERE id=1"),
                  QStringList{"5.4 5"});
-        QCOMPARE(rows("SELECT notes FROM CookingPlans WHERE id=2"),
+        QCOMPARE(queryRows("SELECT notes FROM CookingPlans WHERE id=2"),
                  QStringList{"Happy birthday to you! Happy birthday to you!"});
-        QCOMPARE(rows("SELECT portion_number FROM CookingPlanRecipes WHERE id_cp=2 AND id_rec=3"),
+        QCOMPARE(queryRows("SELECT portion_number FROM CookingPlanRecipes WHERE id_cp=2 AND id_rec=3"),
                  QStringList{"8"});
     }
 
@@ -213,13 +194,13 @@ private slots:
         QCOMPARE(_book->tables.at(Book::Recipes).fields[Book::RecipeName].caption,
                  german.translate("Title"));
         QVERIFY(german.translate("Title") != "Title");
-        QCOMPARE(rows("SELECT name FROM Recipes WHERE id=2"),
+        QCOMPARE(queryRows("SELECT name FROM Recipes WHERE id=2"),
                  QStringList{german.translate("Hamburger")});
-        QCOMPARE(rows("SELECT name FROM Units WHERE id=2"), QStringList{german.translate("litre")});
+        QCOMPARE(queryRows("SELECT name FROM Units WHERE id=2"), QStringList{german.translate("litre")});
         QVERIFY(german.translate("litre") != "litre");
         // "Fast-food" is still one tag after translation.
-        QCOMPARE(rows("SELECT COUNT(*) FROM Tags"), QStringList{"4"});
-        QCOMPARE(rows("SELECT COUNT(*) FROM Ingredients"), QStringList{"12"});
+        QCOMPARE(queryRows("SELECT COUNT(*) FROM Tags"), QStringList{"4"});
+        QCOMPARE(queryRows("SELECT COUNT(*) FROM Ingredients"), QStringList{"12"});
         QVERIFY(german.untranslated.empty());
     }
 };

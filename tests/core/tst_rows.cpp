@@ -2,29 +2,9 @@
 #include "data/recipebook.h"
 #include "support/testsupport.h"
 
-#include <QSqlQuery>
-#include <QSqlRecord>
 #include <QtTest>
 
 #include <memory>
-
-namespace {
-
-// The rows a query returns, each with its columns joined by blanks.
-QStringList rows(const QString& sql)
-{
-    QStringList out;
-    QSqlQuery query(sql);
-    while (query.next()) {
-        QStringList columns;
-        for (int c = 0; c < query.record().count(); ++c)
-            columns << query.value(c).toString();
-        out << columns.join(' ');
-    }
-    return out;
-}
-
-} // namespace
 
 // Row operations on an empty recipe book.
 class TestRows : public QObject
@@ -60,7 +40,7 @@ private slots:
         QCOMPARE(values.size(), size_t(Book::RecipeFieldCount));
         QCOMPARE(_add(Book::Recipes, {"Stew"}), 2);
         // id, name, photo, description, rating, complexity, expenses
-        QCOMPARE(rows("SELECT * FROM Recipes"),
+        QCOMPARE(queryRows("SELECT * FROM Recipes"),
                  QStringList({"1 Soup 0  5 5 0", "2 Stew 0  5 5 0"}));
     }
 
@@ -102,7 +82,7 @@ private slots:
         QTEST(_book->addRow(table, row, autoId), "id");
         QCOMPARE(capture.messages().size(), message.isEmpty() ? 0 : 1);
         QCOMPARE(capture.count(message), message.isEmpty() ? 0 : 1);
-        QTEST(rows("SELECT * FROM Units ORDER BY id"), "units");
+        QTEST(queryRows("SELECT * FROM Units ORDER BY id"), "units");
     }
 
     void deleteRowCascadesOneLevel()
@@ -119,10 +99,10 @@ private slots:
         _add(Book::RecipeIngredients, {bread, egg, 1.0f, kg});
 
         _book->deleteRow(Book::Units, kg);
-        QCOMPARE(rows("SELECT name FROM Units"), QStringList{"pcs."});
-        QCOMPARE(rows("SELECT name FROM Ingredients"), QStringList{"Egg"});
+        QCOMPARE(queryRows("SELECT name FROM Units"), QStringList{"pcs."});
+        QCOMPARE(queryRows("SELECT name FROM Ingredients"), QStringList{"Egg"});
         // The line with kg went; the one with the deleted flour stays (one level only).
-        QCOMPARE(rows("SELECT id_ing, quant FROM RecipeIngredients ORDER BY id"),
+        QCOMPARE(queryRows("SELECT id_ing, quant FROM RecipeIngredients ORDER BY id"),
                  QStringList({QString::number(flour) + " 1", QString::number(egg) + " 2"}));
 
         MessageCapture capture;
@@ -150,7 +130,7 @@ private slots:
         QCOMPARE(capture.messages().size(), 2);
         QVERIFY(capture.messages().at(0).endsWith("\"Error: can't extract from DB\""));
         QVERIFY(capture.messages().at(1).endsWith("\"Extracted row and fields array misatch\""));
-        QCOMPARE(rows("SELECT id FROM Recipes"), QStringList({"1", "2"}));
+        QCOMPARE(queryRows("SELECT id FROM Recipes"), QStringList({"1", "2"}));
     }
 
     void getNameByID_data()
@@ -249,7 +229,7 @@ private slots:
         QCOMPARE(capture.count("Invalid field index"), 2);
         _book->updateItem("Nowhere", id, 0, 1);
         QCOMPARE(capture.diagnostics("No such table in database"), 1);
-        QCOMPARE(rows("SELECT name, rating, complexity FROM Recipes"),
+        QCOMPARE(queryRows("SELECT name, rating, complexity FROM Recipes"),
                  QStringList{"O'Brien's stew 9 5"});
 
         std::vector<TableFieldUpdate> updates{{QStringLiteral("Feast"), Book::PlanName},
@@ -259,7 +239,7 @@ private slots:
         _book->updateTable(Book::CookingPlans, plan, updates);
         QCOMPARE(capture.count("Document::addRow query error "), 1);
         // name, notes, dish count, person count
-        QCOMPARE(rows("SELECT * FROM CookingPlans"), QStringList{"1 Feast  0 12"});
+        QCOMPARE(queryRows("SELECT * FROM CookingPlans"), QStringList{"1 Feast  0 12"});
     }
 };
 

@@ -4,6 +4,9 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QVariant>
 
 namespace {
 
@@ -19,6 +22,19 @@ void captureHandler(QtMsgType type, const QMessageLogContext& context, const QSt
 }
 
 } // namespace
+
+QStringList queryRows(const QString& sql)
+{
+    QStringList rows;
+    QSqlQuery query(sql);
+    while (query.next()) {
+        QStringList columns;
+        for (int c = 0; c < query.record().count(); ++c)
+            columns << query.value(c).toString();
+        rows << columns.join(QLatin1Char(' '));
+    }
+    return rows;
+}
 
 bool copySourceFolder(const QString& name, const QString& target)
 {

@@ -37,5 +37,9 @@ public:
     void clear();
 };
 
+// The rows an SQL query on the default connection returns, each with its
+// columns joined by blanks.
+QStringList queryRows(const QString& sql);
+
 // Copies a folder of the source tree into target/name.
 bool copySourceFolder(const QString& name, const QString& target);
