@@ -3,7 +3,7 @@
 #include "app/appinfo.h"
 #include "app/colourtheme.h"
 #include "app/setdial.h"
-#include "app/settings.h"
+#include "settings/settings.h"
 #include "data/diagnostics.h"
 #include "data/recipebook.h"
 #include "editing/editabledata.h"

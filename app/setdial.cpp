@@ -1,7 +1,7 @@
 #include "app/setdial.h"
 
 #include "app/colourtheme.h"
-#include "app/settings.h"
+#include "settings/settings.h"
 #include "lang/langmodel.h"
 
 #include "ui_setdial.h"

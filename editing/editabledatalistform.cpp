@@ -1,7 +1,7 @@
 // The editor panel of a data list: widgets per field, detail grids, loading and saving.
 #include "editing/editabledatalist.h"
 
-#include "app/settings.h"
+#include "settings/settings.h"
 #include "data/diagnostics.h"
 #include "editing/editablesubtable.h"
 #include "editing/spinboxes.h"

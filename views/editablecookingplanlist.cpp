@@ -1,6 +1,6 @@
 #include "views/editablecookingplanlist.h"
 
-#include "app/settings.h"
+#include "settings/settings.h"
 #include "data/diagnostics.h"
 #include "data/queryresult.h"
 #include "data/recipebook.h"

@@ -1,6 +1,6 @@
 #include "views/editablerecipelist.h"
 
-#include "app/settings.h"
+#include "settings/settings.h"
 #include "data/diagnostics.h"
 #include "data/recipe.h"
 #include "editing/verticalscrollarea.h"

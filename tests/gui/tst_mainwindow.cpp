@@ -4,7 +4,7 @@
 #include "shellfixture.h"
 
 #include "app/appinfo.h"
-#include "app/settings.h"
+#include "settings/settings.h"
 #include "data/recipebook.h"
 #include "editing/askyesno.h"
 #include "editing/editabledatatable.h"

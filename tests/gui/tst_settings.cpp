@@ -4,7 +4,7 @@
 
 #include "app/colourtheme.h"
 #include "app/setdial.h"
-#include "app/settings.h"
+#include "settings/settings.h"
 #include "lang/langmodel.h"
 
 #include <QComboBox>

@@ -1,7 +1,7 @@
 // Starting the program in each language and going through every tab, menu
 // and dialog must meet no text without a translation.
 #include "app/mainwindow.h"
-#include "app/settings.h"
+#include "settings/settings.h"
 #include "lang/langmodel.h"
 #include "support/testsupport.h"
 #include "views/editablecookingplanlist.h"
