@@ -9,6 +9,7 @@
 #include "editing/editabledata.h"
 #include "editing/editabledatatable.h"
 #include "lang/langmodel.h"
+#include "resources/resourcefiles.h"
 #include "views/editablecookingplanlist.h"
 #include "views/editablerecipelist.h"
 
@@ -18,7 +19,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
-#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QLibraryInfo>
@@ -32,6 +32,8 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace {
 
 // The file name of a book that has never been saved.
@@ -41,8 +43,17 @@ const int FailureMessageTimeout = 2000;
 
 QString mediaPath(const QString& file)
 {
-    return QDir::currentPath() + QStringLiteral("/media/") + file;
+    return ResourceFiles::path(QStringLiteral("media/") + file);
 }
+
+// The pictures of the form's actions. The form names them relative to the
+// working directory, so they are set again from wherever the pictures are.
+const std::pair<const char*, const char*> ActionPictures[] = {
+    {"actionNew", "new.png"},      {"actionSave", "save.png"},
+    {"actionSave_as", "save_as.png"}, {"actionOpen", "open.png"},
+    {"actionExit", "quit.png"},    {"actionAbout", "about.png"},
+    {"actionVisit_website", "website.png"}, {"actionLanguage", "conf.png"},
+};
 
 } // namespace
 
@@ -69,7 +80,7 @@ MainWindow::MainWindow(QApplication* app, QWidget* parent)
         setAppSettings(new Settings(Settings::defaults(systemLanguage)));
 
     langModel = new LangModel(appSettings()->value(SettingKey::Language).toInt(),
-                              QDir::currentPath() + QStringLiteral("/languages/"));
+                              ResourceFiles::folderOf(QStringLiteral("languages/_lanraw_en.bpl")));
     setAppLangModel(langModel);
     _installQtTranslation(langModel->languageIndex);
     info->title = _translate(QStringLiteral("Recipe book"));
@@ -110,6 +121,10 @@ void MainWindow::_initInterface()
 {
     icon = QIcon(mediaPath(QStringLiteral("favicon.png")));
     setWindowIcon(icon);
+    for (const auto& picture : ActionPictures) {
+        if (auto* action = findChild<QAction*>(QLatin1String(picture.first)))
+            action->setIcon(QIcon(mediaPath(QLatin1String(picture.second))));
+    }
 
     // The menus' own actions carry the menu titles, so they are translated too.
     for (QAction* action : findChildren<QAction*>())

@@ -3,13 +3,18 @@
 #include "app/colourtheme.h"
 #include "settings/settings.h"
 #include "lang/langmodel.h"
+#include "resources/resourcefiles.h"
 
 #include "ui_setdial.h"
+
+#include <QIcon>
 
 SetDial::SetDial(Settings* settings, LangModel* langModel, QWidget* parent)
     : QDialog(parent), settings(settings), langModel(langModel), ui(new Ui::LangDial)
 {
     ui->setupUi(this);
+    // The form's picture path is relative to the working directory.
+    setWindowIcon(QIcon(ResourceFiles::path(QStringLiteral("media/conf.png"))));
 
     ui->comboBox->addItems(languages());
     ui->comboBox->setCurrentIndex(settings->value(SettingKey::Language).toInt());

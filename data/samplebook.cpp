@@ -3,15 +3,15 @@
 
 #include "data/recipebook.h"
 #include "lang/langmodel.h"
+#include "resources/resourcefiles.h"
 
-#include <QDir>
 #include <QFile>
 
 namespace {
 
 QByteArray samplePhoto(const QString& photoFile)
 {
-    QFile file(QDir::currentPath() + QStringLiteral("/media/") + photoFile);
+    QFile file(ResourceFiles::path(QStringLiteral("media/") + photoFile));
     if (!file.open(QIODevice::ReadOnly))
         return QByteArray("0");
     return file.readAll();

@@ -1,13 +1,14 @@
 #include "editing/askyesno.h"
 
-#include <QDir>
+#include "resources/resourcefiles.h"
+
 #include <QIcon>
 #include <QMessageBox>
 
 bool askYesNo(QString text, QString informativeText)
 {
     QMessageBox box;
-    box.setWindowIcon(QIcon(QDir::currentPath() + QStringLiteral("/media/favicon.png")));
+    box.setWindowIcon(QIcon(ResourceFiles::path(QStringLiteral("media/favicon.png"))));
     box.setText(text);
     box.setInformativeText(informativeText);
     box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);

@@ -5,9 +5,9 @@
 #include "editing/askyesno.h"
 #include "editing/verticalscrollarea.h"
 #include "lang/langmodel.h"
+#include "resources/resourcefiles.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
@@ -51,7 +51,7 @@ QWidget* EditableDataList::_createListSide()
     _connectEditButtons(buttons);
 
     auto* sortButton = new QPushButton;
-    sortButton->setIcon(QIcon(QDir::currentPath() + QStringLiteral("/media/sort.png")));
+    sortButton->setIcon(QIcon(ResourceFiles::path(QStringLiteral("media/sort.png"))));
     sortButton->setToolTip(translate(QStringLiteral("Sort")));
     sortButton->setWhatsThis(translate(QStringLiteral("Sort")));
     sortAscending = false;

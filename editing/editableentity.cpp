@@ -4,9 +4,9 @@
 #include "images/imagelabel.h"
 #include "images/pictures.h"
 #include "lang/langmodel.h"
+#include "resources/resourcefiles.h"
 
 #include <QBuffer>
-#include <QDir>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QIcon>
@@ -67,7 +67,7 @@ QHBoxLayout* _createEditButtons(std::vector<QPushButton*>& buttons)
     for (const Action& action : actions) {
         auto* button = new QPushButton;
         button->setObjectName(QLatin1String(action.code));
-        button->setIcon(QIcon(QDir::currentPath() + QLatin1String(action.icon)));
+        button->setIcon(QIcon(ResourceFiles::path(QLatin1String(action.icon))));
         const QString help = translate(QLatin1String(action.help));
         button->setToolTip(help);
         button->setWhatsThis(help);

@@ -1,9 +1,9 @@
 #include "images/pictures.h"
 
 #include "images/imagelabel.h"
+#include "resources/resourcefiles.h"
 
 #include <QBuffer>
-#include <QDir>
 
 namespace {
 
@@ -60,7 +60,7 @@ QString pictureToHtml(const QImage& picture)
 
 QString defaultPhotoPath()
 {
-    return QDir::currentPath() + QStringLiteral("/media/") + QStringLiteral("defphoto.png");
+    return ResourceFiles::path(QStringLiteral("media/defphoto.png"));
 }
 
 bool varToPixmap(const QVariant& value, QPixmap& out)

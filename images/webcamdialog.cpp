@@ -2,10 +2,10 @@
 
 #include "data/diagnostics.h"
 #include "lang/langmodel.h"
+#include "resources/resourcefiles.h"
 
 #include <QCameraInfo>
 #include <QCameraViewfinder>
-#include <QDir>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
@@ -18,7 +18,7 @@ const int PictureSide = 200;
 
 QString mediaFile(const QString& name)
 {
-    return QDir::currentPath() + QStringLiteral("/media/") + name;
+    return ResourceFiles::path(QStringLiteral("media/") + name);
 }
 
 } // namespace

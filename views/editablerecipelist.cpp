@@ -8,10 +8,10 @@
 #include "images/photoiconengine.h"
 #include "images/pictures.h"
 #include "lang/langmodel.h"
+#include "resources/resourcefiles.h"
 #include "views/pageview.h"
 #include "views/printwebview.h"
 
-#include <QDir>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QListWidget>
@@ -88,7 +88,7 @@ EditableRecipeList::EditableRecipeList(Document* document, QString table,
     splitter->addWidget(tabs);
 
     auto* viewButton = new QPushButton;
-    viewButton->setIcon(QIcon(QDir::currentPath() + QStringLiteral("/media/view.png")));
+    viewButton->setIcon(QIcon(ResourceFiles::path(QStringLiteral("media/view.png"))));
     viewButton->setToolTip(translate(QStringLiteral("Change view")));
     viewButton->setWhatsThis(translate(QStringLiteral("Change view")));
     connect(viewButton, &QPushButton::clicked, this, &EditableRecipeList::changeView);
