@@ -182,8 +182,10 @@ void MainWindow::_updateWindowTitle()
         title += QLatin1Char('*');
     title += QStringLiteral(" - ");
     title += document.fileName.isEmpty() ? NewBookName : document.fileName;
-    if (title != windowTitle())
+    if (title != windowTitle()) {
         setWindowTitle(title);
+        CULINOR_DIAG("mainwindow", QStringLiteral("Window title: ") + title);
+    }
 }
 
 void MainWindow::showDocumentChanged()
@@ -410,9 +412,13 @@ void MainWindow::on_actionOpen_triggered()
     if (document.modified && !_askToSave())
         return;
     QString name;
-    if (!_selectFile(name, false))
-        return;
-    if (!document.OpenDocument(name))
+    if (_selectFile(name, false))
+        openBook(name);
+}
+
+void MainWindow::openBook(const QString& fileName)
+{
+    if (!document.OpenDocument(fileName))
         _showFailure("Loading error");
     _refresh();
 }

@@ -43,6 +43,10 @@ public:
     // gives an empty page.
     void addTab(EditableData* editor, QString title);
 
+    // Opens a book file in place of the current one, as Open does once a
+    // file is chosen; a failure says so and keeps the current book.
+    void openBook(const QString& fileName);
+
 public slots:
     void on_actionLanguage_triggered();
     void on_actionExit_triggered();
