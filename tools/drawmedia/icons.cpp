@@ -21,14 +21,16 @@ constexpr qreal kLine = 3.5;
 // Width of the white or light strokes drawn inside a shape.
 constexpr qreal kInnerLine = 5.0;
 
-QImage paintIcon(const std::function<void(QPainter&)>& paint)
+// Every icon is drawn on the same 64-unit grid, whatever its size in pixels.
+QImage paintIcon(const std::function<void(QPainter&)>& paint, int pixels = size)
 {
-    QImage image = canvas(size, size, kScale);
+    QImage image = canvas(pixels, pixels, kScale);
     QPainter painter;
     begin(painter, image, kScale);
+    painter.scale(qreal(pixels) / size, qreal(pixels) / size);
     paint(painter);
     painter.end();
-    return finish(image, size, size);
+    return finish(image, pixels, pixels);
 }
 
 QPen roundPen(const QColor& colour, qreal width)
@@ -173,32 +175,55 @@ void paintArrow(QPainter& p, QPointF from, QPointF to, const QColor& fill, const
     p.restore();
 }
 
+// Orange disc with a white cook's hat: the program's own picture.
+void paintAppIcon(QPainter& p)
+{
+    QRadialGradient disc(QPointF(26, 22), 40);
+    disc.setColorAt(0, mix(palette::orange, palette::yellow, 0.35));
+    disc.setColorAt(1, palette::orange);
+    p.setPen(QPen(palette::orangeDark, kLine));
+    p.setBrush(disc);
+    p.drawEllipse(QPointF(32, 32), 29, 29);
+
+    QPainterPath puff = circle(QPointF(21, 29), 10.5)
+                            .united(circle(QPointF(32, 22), 13))
+                            .united(circle(QPointF(43, 29), 10.5))
+                            .united(roundedRect(QRectF(18, 28, 28, 16), 2));
+    fillOutlined(p, puff.simplified(), palette::paper, palette::outline, kLine);
+    fillOutlined(p, roundedRect(QRectF(18, 42, 28, 9), 2.5), palette::hatBand, palette::outline,
+                 kLine);
+    // Pleats of the hat.
+    p.setPen(roundPen(palette::paperLine, 2.5));
+    p.drawLine(QPointF(26, 34), QPointF(26, 41));
+    p.drawLine(QPointF(32, 32), QPointF(32, 41));
+    p.drawLine(QPointF(38, 34), QPointF(38, 41));
+}
+
 } // namespace
 
 QImage appIcon()
 {
-    return paintIcon([](QPainter& p) {
-        // Orange disc with a white cook's hat.
-        QRadialGradient disc(QPointF(26, 22), 40);
-        disc.setColorAt(0, mix(palette::orange, palette::yellow, 0.35));
-        disc.setColorAt(1, palette::orange);
-        p.setPen(QPen(palette::orangeDark, kLine));
-        p.setBrush(disc);
-        p.drawEllipse(QPointF(32, 32), 29, 29);
+    return appIconAt(size);
+}
 
-        QPainterPath puff = circle(QPointF(21, 29), 10.5)
-                                .united(circle(QPointF(32, 22), 13))
-                                .united(circle(QPointF(43, 29), 10.5))
-                                .united(roundedRect(QRectF(18, 28, 28, 16), 2));
-        fillOutlined(p, puff.simplified(), palette::paper, palette::outline, kLine);
-        fillOutlined(p, roundedRect(QRectF(18, 42, 28, 9), 2.5), palette::hatBand, palette::outline,
-                     kLine);
-        // Pleats of the hat.
-        p.setPen(roundPen(palette::paperLine, 2.5));
-        p.drawLine(QPointF(26, 34), QPointF(26, 41));
-        p.drawLine(QPointF(32, 32), QPointF(32, 41));
-        p.drawLine(QPointF(38, 34), QPointF(38, 41));
-    });
+QImage appIconAt(int pixels)
+{
+    return paintIcon(paintAppIcon, pixels);
+}
+
+QImage bookFileAt(int pixels)
+{
+    return paintIcon([](QPainter& p) {
+        // A written sheet with the program's picture on it.
+        paintSheet(p, QRectF(8, 3, 48, 58), 14);
+        p.setPen(roundPen(palette::paperLine, 3));
+        p.drawLine(QPointF(15, 13), QPointF(38, 13));
+        p.drawLine(QPointF(15, 20), QPointF(34, 20));
+        const qreal emblem = 0.6;
+        p.translate(32 - size * emblem / 2, 41 - size * emblem / 2);
+        p.scale(emblem, emblem);
+        paintAppIcon(p);
+    }, pixels);
 }
 
 QImage newBook()

@@ -23,4 +23,8 @@ QImage remove();
 QImage sort();
 QImage view();
 
+// The desktop's pictures at any size in pixels: the program and its book files.
+QImage appIconAt(int pixels);
+QImage bookFileAt(int pixels);
+
 } // namespace icons

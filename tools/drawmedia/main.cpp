@@ -1,11 +1,13 @@
 // Draws the pictures of the media directory: icons, sample dish photos, the picture of
 // the saving splash and the default photo. Usage: drawmedia [output directory]
-// (default "media").
+// (default "media"). With --desktop [directory] (default "desktop/icons") it draws
+// the program's and its book files' icons for the desktop's icon theme instead.
 
 #include "icons.h"
 #include "photos.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QImage>
 #include <QString>
 
@@ -55,10 +57,38 @@ bool writePicture(const QDir& directory, const Picture& picture)
     return true;
 }
 
+// The sizes of the desktop icon theme's folders (16x16/apps, ...).
+const int kDesktopSizes[] = {16, 22, 24, 32, 48, 64, 128, 256};
+
+bool writeDesktopIcons(const QString& target)
+{
+    bool allWritten = true;
+    for (int pixels : kDesktopSizes) {
+        const QString folder = QStringLiteral("%1/%2x%2/").arg(target).arg(pixels);
+        const Picture pictures[] = {
+            {"apps/org.example.ostrel.culinor.png", [pixels] { return icons::appIconAt(pixels); },
+             kTransparent},
+            {"mimetypes/application-x-culinor-book.png",
+             [pixels] { return icons::bookFileAt(pixels); }, kTransparent},
+        };
+        for (const Picture& picture : pictures) {
+            QDir directory(folder);
+            allWritten = directory.mkpath(QFileInfo(picture.fileName).path())
+                         && writePicture(directory, picture) && allWritten;
+        }
+    }
+    return allWritten;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
+    if (argc > 1 && QByteArray(argv[1]) == "--desktop")
+        return writeDesktopIcons(argc > 2 ? QString::fromLocal8Bit(argv[2])
+                                          : QStringLiteral("desktop/icons"))
+                   ? 0
+                   : 1;
     const QString target = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("media");
     QDir directory(target);
     if (!directory.mkpath(QStringLiteral("."))) {
