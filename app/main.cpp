@@ -65,6 +65,8 @@ int main(int argc, char** argv)
     }
 
     QApplication app(argc, argv);
+    // Lets the desktop match the window to its entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.example.ostrel.culinor"));
     const CommandLine commandLine = parseCommandLine(app);
 
     MainWindow window(&app);
