@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Culinor needs (only those missing), then
-# configures and builds it in Release under build/. Safe to run again.
+# Installs the Debian packages Culinor needs to build and run (only those
+# missing), and any further packages named as arguments, then configures and
+# builds it in Release under build/. Safe to run again.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")"
 
@@ -9,8 +10,7 @@ packages=(
   qtbase5-dev libqt5sql5-sqlite libqt5webkit5-dev
   qtmultimedia5-dev libqt5multimedia5-plugins
   gstreamer1.0-plugins-good gstreamer1.0-plugins-bad qttranslations5-l10n
-  poppler-utils
-  clang libclang-rt-14-dev
+  "$@"
 )
 
 missing=()
