@@ -26,13 +26,13 @@ png_size() {
   od -An -tu1 -j16 -N8 "$1" | awk '{ printf "%dx%d", $3 * 256 + $4, $7 * 256 + $8 }'
 }
 
-# Starts the installed program from / with the arguments, as a desktop starts it, with
-# the interface in Russian; waits (at most a minute) until its diagnostics hold the line,
-# then ends it. The diagnostics stay in $work/run.log.
+# Starts the installed program in a working directory with the arguments, as a desktop
+# starts it, with the interface in Russian; waits (at most a minute) until its
+# diagnostics hold the line, then ends it. The diagnostics stay in $work/run.log.
 run_until() {
-  local line=$1
-  shift
-  (cd / && exec env XDG_CONFIG_HOME="$work/config" QT_QPA_PLATFORM=offscreen \
+  local folder=$1 line=$2
+  shift 2
+  (cd "$folder" && exec env XDG_CONFIG_HOME="$work/config" QT_QPA_PLATFORM=offscreen \
      "$prefix/bin/culinor" "$@") >"$work/run.log" 2>&1 &
   local pid=$!
   for _ in $(seq 600); do
@@ -77,18 +77,20 @@ check_tree() {
   local book="$work/книга рецептов.carb"
   cp "$(dirname "$0")/../fuzz/corpus/sample.carb" "$book"
   echo "not a book" >"$work/not a book.carb"
-  # arguments | the line awaited | a line that must not be there
-  while IFS='|' read -r argument awaited forbidden; do
-    run_until "$awaited" ${argument:+"$argument"}
-    grep -qF "$forbidden" "$work/run.log" && fail "culinor $argument wrote: $forbidden"
+  # A home folder whose own languages/ folder has nothing of the program's.
+  mkdir -p "$work/home/languages" "$work/home/media"
+  # working directory | argument | the line awaited | a line that must not be there
+  while IFS='|' read -r folder argument awaited forbidden; do
+    run_until "$folder" "$awaited" ${argument:+"$argument"}
+    grep -qF "$forbidden" "$work/run.log" && fail "culinor $argument in $folder wrote: $forbidden"
   done <<ROWS
-$book|"Window title: Culinor - $book"|$missing_language
-$work/not a book.carb|"Loading error"|"Window title: Culinor - $work
-|"Window title: Culinor - NewBook"|$missing_language
+/|$book|"Window title: Culinor - $book"|$missing_language
+/|$work/not a book.carb|"Loading error"|"Window title: Culinor - $work
+$work/home||"Window title: Culinor - NewBook"|$missing_language
 ROWS
   # The same start without the installed language files does report them missing.
   rm "$share/culinor/languages/_lanraw_ru.bpl"
-  run_until "$missing_language" "$book"
+  run_until / "$missing_language" "$book"
 }
 
 check_package() {
