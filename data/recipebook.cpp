@@ -5,8 +5,6 @@
 #include "data/recipebook.h"
 #include "lang/langmodel.h"
 
-#include <QDir>
-#include <QFile>
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -86,10 +84,8 @@ void connectBookTables(Document& document)
 
 bool Document::setDataStructure()
 {
-    const QString staleFile = QDir::currentPath() + QStringLiteral("/recipe_data");
-    if (QFile::exists(staleFile))
-        QFile::remove(staleFile);
-
+    // The book lives in memory only. A file called "recipe_data" in the
+    // working directory is somebody's own file and is left alone.
     db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"));
     db.setDatabaseName(QStringLiteral(":memory:"));
     if (!db.open()) {

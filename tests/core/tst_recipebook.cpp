@@ -36,14 +36,15 @@ private slots:
 
     void newBookIsEmpty()
     {
-        // A database file left behind by an earlier run is not taken over.
+        // A file of the user's that happens to be called recipe_data is
+        // neither taken over nor deleted.
         _dir.reset(new ScratchDir(false));
         QFile stale(_dir->filePath("recipe_data"));
         QVERIFY(stale.open(QIODevice::WriteOnly));
         stale.close();
         _book.reset(new Document);
         QVERIFY(_book->setDataStructure());
-        QVERIFY(!QFile::exists(_dir->filePath("recipe_data")));
+        QVERIFY(QFile::exists(_dir->filePath("recipe_data")));
         for (const auto& table : _book->tables)
             QCOMPARE(queryRows("SELECT COUNT(*) FROM " + table.first), QStringList{"0"});
         QVERIFY(!_book->modified);
