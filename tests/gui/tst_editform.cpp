@@ -107,7 +107,7 @@ void TestEditForm::panelWidgets_data()
     QTest::addColumn<QStringList>("details");
 
     const QStringList recipe{"QLineEdit", "DropImageLabel", "DropTextEdit",
-                             "QSpinBox",  "QSpinBox",       "QDoubleSpinBox"};
+                             "QSpinBox",  "QSpinBox",       "AmountSpinBox"};
     QTest::newRow("recipes") << Book::Recipes << true << recipe
                              << QStringList{"Title",      "Photo",    "Description", "Rating",
                                             "Complexity", "Expenses", "Ingredients", "Tags"}
