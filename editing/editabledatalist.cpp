@@ -211,19 +211,17 @@ void EditableDataList::synchronize()
     }
 }
 
+// Refills the list alone: the panel is left as it is.
 void EditableDataList::_fillList()
 {
-    list->clear();
     _loadedByPress = nullptr;
     QueryResult result;
     document->getRows(table, _listFields(), QString(), &result);
     std::vector<QVariant> row;
-    {
-        // Filling the list must not load every row into the panel on the way.
-        const QSignalBlocker blocker(list);
-        while (readNextRow(result.query, row, 0))
-            _addListItem(row);
-    }
+    const QSignalBlocker blocker(list);
+    list->clear();
+    while (readNextRow(result.query, row, 0))
+        _addListItem(row);
 }
 
 void EditableDataList::_addListItemCopy(int id, QListWidgetItem* source)

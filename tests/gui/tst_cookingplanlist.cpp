@@ -263,10 +263,11 @@ void TestCookingPlanList::noPlanLeftClearsReport()
     build();
     showDetails("Wedding");
     QVERIFY(shownText().startsWith("Wedding"));
-    _view->book.document.Clear();
-    _list->synchronize();
+    deleteEveryItem(_list);
     QVERIFY(_list->report.isEmpty());
     QVERIFY(shownText().trimmed().isEmpty());
+    QVERIFY(!_list->printButton->isEnabled());
+    QCOMPARE(_list->form.subTables.at(0)->grid->rowCount(), 0);
 }
 
 void TestCookingPlanList::showHideTogglesPrinting()
