@@ -188,8 +188,7 @@ void EditableDataList::refreshKeepingEdits()
         const QSignalBlocker blocker(list);
         list->setCurrentItem(item);
     }
-    for (EditableSubTable* sub : form.subTables)
-        sub->refreshNames();
+    _refreshDetailNames();
 }
 
 void EditableDataList::commitOpenEditors()
@@ -399,6 +398,7 @@ void EditableDataList::onListItemChanged(QListWidgetItem* item)
 
 void EditableDataList::onAcceptClicked()
 {
+    commitOpenEditors(); // a detail cell still being edited is saved too
     emit informUser(translate(QStringLiteral("Saving...")), -1);
     QListWidgetItem* item = _currentItem();
     if (!item) {

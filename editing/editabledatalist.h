@@ -104,6 +104,7 @@ private:
     void _showNothing();
     void _clearEditForm();
     void _rememberLoadedPanel();
+    void _refreshDetailNames();
     void _keepShownItemCurrent();
     QWidget* _createListSide();
     QWidget* _createEditorPanel(std::initializer_list<QString> excluded);

@@ -311,6 +311,19 @@ void EditableDataList::_rememberLoadedPanel()
         _loadedDetails.push_back(gridTexts(sub));
 }
 
+// Renamed selections show their new names; a grid the user left alone
+// still counts as unchanged.
+void EditableDataList::_refreshDetailNames()
+{
+    for (size_t i = 0; i < form.subTables.size(); ++i) {
+        const bool unchanged =
+            i < _loadedDetails.size() && gridTexts(form.subTables[i]) == _loadedDetails[i];
+        form.subTables[i]->refreshNames();
+        if (unchanged)
+            _loadedDetails[i] = gridTexts(form.subTables[i]);
+    }
+}
+
 bool EditableDataList::isPanelChanged() const
 {
     if (_shownID == -1 || _loadedValues.size() != form.widgets.size() ||
