@@ -189,6 +189,7 @@ void EditableDataList::refreshKeepingEdits()
         list->setCurrentItem(item);
     }
     _refreshDetailNames();
+    _showViews(shown);
 }
 
 void EditableDataList::commitOpenEditors()

@@ -52,6 +52,8 @@ public:
     // Called when no item is current (the list emptied, its last item deleted):
     // views of the former item clear themselves here.
     virtual void _showNoItem() {}
+    // Rebuilds the views of row id other than the panel (a page, a report).
+    virtual void _showViews(int /*id*/) {}
 
     QWidget* _createEditWidget(ushort type);
     void _setWidgetVar(QWidget* widget, uchar type, QVariant& value);

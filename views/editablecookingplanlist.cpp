@@ -114,10 +114,15 @@ void EditableCookingPlanList::onListItemActivated(QListWidgetItem* item)
         return;
     }
     EditableDataList::onListItemActivated(item);
-    if (!detailsView->isHidden()) {
-        _obtainDetails(planId);
-        printButton->setEnabled(true);
-    }
+    _showViews(planId);
+}
+
+void EditableCookingPlanList::_showViews(int planId)
+{
+    if (detailsView->isHidden())
+        return;
+    _obtainDetails(planId);
+    printButton->setEnabled(true);
 }
 
 void EditableCookingPlanList::_obtainDetails(int planId)

@@ -208,12 +208,17 @@ void EditableRecipeList::onListItemActivated(QListWidgetItem* item)
         CULINOR_DIAG("mainwindow", "Unknown Recipe index");
         return;
     }
+    _showViews(id);
+    EditableDataList::onListItemActivated(item);
+}
+
+void EditableRecipeList::_showViews(int id)
+{
     Recipe recipe;
     document->getRecipe(id, recipe);
     page = recipePageHtml(recipe);
     view->setHtml(page, QUrl());
     printButton->setEnabled(true);
-    EditableDataList::onListItemActivated(item);
 }
 
 void EditableRecipeList::_addListItemCopy(int id, QListWidgetItem* source)

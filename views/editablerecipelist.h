@@ -51,4 +51,5 @@ private:
     QWidget* _createViewPage();
     DropImageLabel* _findPhotoLabel() const;
     void _showNoItem() override;
+    void _showViews(int id) override;
 };
