@@ -91,7 +91,10 @@ QWidget* EditableDataList::_createListSide()
 void EditableDataList::_onCurrentItemChanged(QListWidgetItem* current)
 {
     _loadedByPress = QApplication::mouseButtons() != Qt::NoButton ? current : nullptr;
-    if (current && current->data(IdRole).toInt() != _shownID && !settlePanel()) {
+    const bool shown = current && current->data(IdRole).toInt() == _shownID;
+    if (shown && isPanelChanged())
+        return; // the row is on show already, with the user's edits
+    if (current && !shown && !settlePanel()) {
         _keepShownItemCurrent();
         return;
     }
