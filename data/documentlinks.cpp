@@ -149,8 +149,10 @@ int Document::countDependentRows(QString table, int id)
         if (!many || link.field >= many->fields.size())
             continue;
         QSqlQuery query(db);
-        if (query.exec(QStringLiteral("SELECT COUNT(*) FROM ") + link.table + QStringLiteral(" WHERE ")
-                       + many->fields[link.field].name + QLatin1Char('=') + QString::number(id))
+        const QString where =
+            many->fields[link.field].name + QLatin1Char('=') + QString::number(id);
+        if (query.exec(QStringLiteral("SELECT COUNT(*) FROM ") + link.table
+                       + QStringLiteral(" WHERE ") + where)
             && query.next())
             count += query.value(0).toInt();
     }

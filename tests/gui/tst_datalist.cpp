@@ -343,7 +343,8 @@ void TestDataList::leavingChangedPanelAsks()
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (!box || !box->isVisible())
             return;
-        asked << box->text() + (box->defaultButton() == box->button(QMessageBox::Yes) ? " Yes*" : "");
+        const bool yesByDefault = box->defaultButton() == box->button(QMessageBox::Yes);
+        asked << box->text() + (yesByDefault ? " Yes*" : "");
         if (answer == "Escape")
             QTest::keyClick(box, Qt::Key_Escape);
         else
