@@ -201,6 +201,9 @@ void MainWindow::showDocumentChanged()
 
 void MainWindow::_onTabChanged(int index)
 {
+    // A cell editor left open on the tab before counts as typed.
+    for (EditableData* editor : editors)
+        editor->commitOpenEditors();
     // An editor filled before another tab changed the book may show names
     // that are gone; saving them would write them back. Refill it, keeping
     // its current row.
@@ -208,11 +211,25 @@ void MainWindow::_onTabChanged(int index)
     if (found == _pageEditors.end() || _staleEditors.erase(found->second) == 0)
         return;
     EditableData* editor = found->second;
-    auto* list = qobject_cast<EditableDataList*>(editor);
-    const int current = list ? list->_currentItemID() : -1;
-    editor->synchronize();
-    if (list && current >= 0)
-        list->selectItem(current);
+    if (auto* list = qobject_cast<EditableDataList*>(editor))
+        list->refreshKeepingEdits(); // a changed panel keeps what the user typed
+    else
+        editor->synchronize();
+}
+
+// What the user typed counts before the book is read, written or replaced:
+// open cell editors are committed, and each changed panel is saved or
+// dropped as the user answers. False when the user cancels.
+bool MainWindow::_settleEdits()
+{
+    for (EditableData* editor : editors)
+        editor->commitOpenEditors();
+    for (EditableData* editor : editors) {
+        auto* list = qobject_cast<EditableDataList*>(editor);
+        if (list && !list->settlePanel())
+            return false;
+    }
+    return true;
 }
 
 void MainWindow::showSplash(QString text, int timeout)
@@ -277,6 +294,10 @@ void MainWindow::on_actionVisit_website_triggered()
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
+    if (!_settleEdits()) {
+        event->ignore();
+        return;
+    }
     if (!document.modified) {
         event->accept();
         return;
@@ -398,6 +419,8 @@ void MainWindow::_showFailure(const char* message)
 
 void MainWindow::on_actionNew_triggered()
 {
+    if (!_settleEdits())
+        return;
     if (document.modified && !_askToSave())
         return;
     document.Clear();
@@ -409,6 +432,8 @@ void MainWindow::on_actionNew_triggered()
 
 void MainWindow::on_actionOpen_triggered()
 {
+    if (!_settleEdits())
+        return;
     if (document.modified && !_askToSave())
         return;
     QString name;
@@ -425,6 +450,8 @@ void MainWindow::openBook(const QString& fileName)
 
 void MainWindow::on_actionSave_triggered()
 {
+    if (!_settleEdits())
+        return;
     const QString name = document.fileName;
     if (name.isEmpty()) {
         on_actionSave_as_triggered();
@@ -445,6 +472,8 @@ void MainWindow::on_actionSave_triggered()
 
 void MainWindow::on_actionSave_as_triggered()
 {
+    if (!_settleEdits())
+        return;
     QString name;
     if (!_selectFile(name, true))
         return;

@@ -88,6 +88,7 @@ private:
     void _updateWindowTitle();
     bool _selectFile(QString& fileName, bool saving);
     bool _askToSave();
+    bool _settleEdits();
     bool _confirmReplace(const QString& fileName);
     void _installQtTranslation(int languageIndex);
     void _refresh();

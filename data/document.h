@@ -7,6 +7,7 @@
 #include <QDataStream>
 #include <QSqlDatabase>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 #include <map>
@@ -50,7 +51,11 @@ public:
     void resolveRow(TableData& data, std::vector<QVariant>& row);
     void resolveRow(QString table, std::vector<QVariant>& row);
     bool nextResolvedRow(QueryResult* result, std::vector<QVariant>& row);
-    int copyRowConnected(QString table, int id);
+    // Copies the row with its rows in ownTables (its details, not the rows of
+    // other records that select it); returns the new id or -1.
+    int copyRowConnected(QString table, int id, const QStringList& ownTables);
+    // The rows of other tables that select the row, and go when it is deleted.
+    int countDependentRows(QString table, int id);
     void replaceTableSection(QString table, std::vector<std::vector<QVariant> >& rows,
                              QString keyField, int keyValue);
     void updateSelectionLists(QString table,

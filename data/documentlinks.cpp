@@ -101,7 +101,7 @@ bool Document::nextResolvedRow(QueryResult* result, std::vector<QVariant>& row)
     return true;
 }
 
-int Document::copyRowConnected(QString table, int id)
+int Document::copyRowConnected(QString table, int id, const QStringList& ownTables)
 {
     const int newId = copyRow(table, id);
     const TableData* data = _table(table);
@@ -114,6 +114,8 @@ int Document::copyRowConnected(QString table, int id)
         return -1;
     const std::vector<TableConnection> links = data->manyLinks;
     for (const TableConnection& link : links) {
+        if (!ownTables.contains(link.table))
+            continue;
         const TableData* many = _table(link.table);
         if (!many) {
             CULINOR_DIAG("data", "No connected table in database");
@@ -132,6 +134,29 @@ int Document::copyRowConnected(QString table, int id)
         }
     }
     return newId;
+}
+
+int Document::countDependentRows(QString table, int id)
+{
+    const TableData* data = _table(table);
+    if (!data) {
+        CULINOR_DIAG("data", "No such table in database");
+        return 0;
+    }
+    int count = 0;
+    for (const TableConnection& link : data->manyLinks) {
+        const TableData* many = _table(link.table);
+        if (!many || link.field >= many->fields.size())
+            continue;
+        QSqlQuery query(db);
+        const QString where =
+            many->fields[link.field].name + QLatin1Char('=') + QString::number(id);
+        if (query.exec(QStringLiteral("SELECT COUNT(*) FROM ") + link.table
+                       + QStringLiteral(" WHERE ") + where)
+            && query.next())
+            count += query.value(0).toInt();
+    }
+    return count;
 }
 
 void Document::replaceTableSection(QString table, std::vector<std::vector<QVariant> >& rows,

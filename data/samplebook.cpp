@@ -24,6 +24,17 @@ int findOrAdd(Document& document, const QString& table, const QVariant* values, 
     return id != -1 ? id : document.addRow(table, values, count);
 }
 
+// The number as written in the sample (0.1, not the float nearest to it),
+// stored at full precision.
+QVariant written(float value)
+{
+    for (int digits = 1;; ++digits) {
+        const QString text = QString::number(double(value), 'g', digits);
+        if (text.toFloat() == value || digits >= 9)
+            return text.toDouble();
+    }
+}
+
 } // namespace
 
 void Document::fillSampleBook()
@@ -78,7 +89,7 @@ int Document::addSampleRecipe(QString name, QString photoFile, QString descripti
 {
     using namespace Book;
     const QVariant recipe[] = {name, samplePhoto(photoFile), description, int(rating),
-                               int(complexity), expenses};
+                               int(complexity), written(expenses)};
     const int recipeId = addRow(Recipes, recipe, RecipeFieldCount);
 
     for (int i = 0; i < ingredientCount; ++i) {
@@ -87,7 +98,7 @@ int Document::addSampleRecipe(QString name, QString photoFile, QString descripti
         const int unitId = findOrAdd(*this, Units, unit, 1);
         const QVariant ingredient[] = {line.ingredient, unitId};
         const int ingredientId = findOrAdd(*this, Ingredients, ingredient, 2);
-        const QVariant recipeLine[] = {recipeId, ingredientId, line.quantity, unitId};
+        const QVariant recipeLine[] = {recipeId, ingredientId, written(line.quantity), unitId};
         addRow(RecipeIngredients, recipeLine, LineFieldCount);
     }
     for (int i = 0; i < tagCount; ++i) {

@@ -5,13 +5,33 @@
 #include <QIcon>
 #include <QMessageBox>
 
-bool askYesNo(QString text, QString informativeText)
+namespace {
+
+int ask(const QString& text, const QString& informativeText, QMessageBox::StandardButtons buttons,
+        QMessageBox::StandardButton defaultButton)
 {
     QMessageBox box;
     box.setWindowIcon(QIcon(ResourceFiles::path(QStringLiteral("media/favicon.png"))));
     box.setText(text);
     box.setInformativeText(informativeText);
-    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-    box.setDefaultButton(QMessageBox::No);
-    return box.exec() == QMessageBox::Yes;
+    box.setStandardButtons(buttons);
+    box.setDefaultButton(defaultButton);
+    return box.exec();
+}
+
+} // namespace
+
+bool askYesNo(QString text, QString informativeText)
+{
+    return ask(text, informativeText, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) ==
+           QMessageBox::Yes;
+}
+
+int askYesNoCancel(QString text, QString informativeText)
+{
+    const int answer = ask(text, informativeText,
+                           QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                           QMessageBox::Yes);
+    return answer == QMessageBox::Yes || answer == QMessageBox::No ? answer
+                                                                   : int(QMessageBox::Cancel);
 }

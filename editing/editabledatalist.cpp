@@ -3,6 +3,7 @@
 
 #include "data/diagnostics.h"
 #include "editing/askyesno.h"
+#include "editing/editablesubtable.h"
 #include "editing/verticalscrollarea.h"
 #include "lang/langmodel.h"
 #include "resources/resourcefiles.h"
@@ -13,8 +14,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSplitter>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -63,13 +66,7 @@ QWidget* EditableDataList::_createListSide()
     list->resize(200, list->height());
     // A click that made an item current has loaded it already; a click on
     // the current item loads it again.
-    connect(list, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
-        if (item == _loadedByPress) {
-            _loadedByPress = nullptr;
-            return;
-        }
-        onListItemActivated(item);
-    });
+    connect(list, &QListWidget::itemClicked, this, &EditableDataList::_onItemClicked);
     connect(list, &QListWidget::itemChanged, this, &EditableDataList::onListItemChanged);
     // The panel follows the current item however it moves (keys, deletion).
     connect(list, &QListWidget::currentItemChanged, this,
@@ -94,28 +91,120 @@ QWidget* EditableDataList::_createListSide()
 void EditableDataList::_onCurrentItemChanged(QListWidgetItem* current)
 {
     _loadedByPress = QApplication::mouseButtons() != Qt::NoButton ? current : nullptr;
-    if (current) {
-        onListItemActivated(current);
-    } else {
-        _shownID = -1;
-        _showNoItem();
+    const bool shown = current && current->data(IdRole).toInt() == _shownID;
+    if (shown && isPanelChanged())
+        return; // the row is on show already, with the user's edits
+    if (current && !shown && !settlePanel()) {
+        _keepShownItemCurrent();
+        return;
     }
+    if (current)
+        onListItemActivated(current);
+    else
+        _showNothing();
+}
+
+void EditableDataList::_onItemClicked(QListWidgetItem* item)
+{
+    if (item == _loadedByPress) {
+        _loadedByPress = nullptr;
+        return;
+    }
+    // A click on the item shown must not reload it over the user's edits.
+    if (item->data(IdRole).toInt() == _shownID && isPanelChanged())
+        return;
+    onListItemActivated(item);
+}
+
+// The user cancelled leaving a changed panel: its item becomes current again,
+// now and once the click or key that moved away has been handled.
+void EditableDataList::_keepShownItemCurrent()
+{
+    const auto restore = [this]() {
+        if (QListWidgetItem* shown = _itemOf(_shownID)) {
+            const QSignalBlocker blocker(list);
+            list->setCurrentItem(shown, QItemSelectionModel::ClearAndSelect);
+        }
+    };
+    restore();
+    QTimer::singleShot(0, this, restore);
+}
+
+QListWidgetItem* EditableDataList::_itemOf(int id) const
+{
+    for (int row = 0; row < list->count(); ++row) {
+        if (list->item(row)->data(IdRole).toInt() == id)
+            return list->item(row);
+    }
+    return nullptr;
+}
+
+void EditableDataList::_showNothing()
+{
+    _shownID = -1;
+    _clearEditForm();
+    _showNoItem();
+}
+
+bool EditableDataList::settlePanel()
+{
+    if (!isPanelChanged())
+        return true;
+    const QString name = document->getNameByID(table, _shownID);
+    const int answer =
+        askYesNoCancel(translate(QStringLiteral("Save changes to \"%1\"?")).arg(name), QString());
+    if (answer == QMessageBox::Cancel)
+        return false;
+    QListWidgetItem* shown = _itemOf(_shownID);
+    if (answer == QMessageBox::Yes) {
+        if (shown) {
+            itemAcceptChange(shown);
+        } else {
+            emit documentChanged();
+            _saveEditForm(form, _shownID);
+        }
+    } else if (shown) {
+        onListItemActivated(shown);
+    } else {
+        _loadEditForm(form, _shownID);
+    }
+    return true;
+}
+
+void EditableDataList::refreshKeepingEdits()
+{
+    const int shown = _shownID;
+    if (shown == -1 || !isPanelChanged()) {
+        const int current = _currentItemID();
+        synchronize();
+        if (current >= 0)
+            selectItem(current);
+        return;
+    }
+    _fillList();
+    QListWidgetItem* item = _itemOf(shown);
+    if (!item) {
+        synchronize();
+        return;
+    }
+    {
+        const QSignalBlocker blocker(list);
+        list->setCurrentItem(item);
+    }
+    _refreshDetailNames();
+    _showViews(shown);
+}
+
+void EditableDataList::commitOpenEditors()
+{
+    for (EditableSubTable* sub : form.subTables)
+        sub->commitOpenEditors();
 }
 
 void EditableDataList::synchronize()
 {
-    list->clear();
-    _shownID = -1;
-    _loadedByPress = nullptr;
-    QueryResult result;
-    document->getRows(table, _listFields(), QString(), &result);
-    std::vector<QVariant> row;
-    {
-        // Filling the list must not load every row into the panel on the way.
-        const QSignalBlocker blocker(list);
-        while (readNextRow(result.query, row, 0))
-            _addListItem(row);
-    }
+    _fillList();
+    _showNothing();
     if (list->count() > 0) {
         {
             const QSignalBlocker blocker(list);
@@ -123,6 +212,19 @@ void EditableDataList::synchronize()
         }
         onListItemActivated(list->item(0));
     }
+}
+
+// Refills the list alone: the panel is left as it is.
+void EditableDataList::_fillList()
+{
+    _loadedByPress = nullptr;
+    QueryResult result;
+    document->getRows(table, _listFields(), QString(), &result);
+    std::vector<QVariant> row;
+    const QSignalBlocker blocker(list);
+    list->clear();
+    while (readNextRow(result.query, row, 0))
+        _addListItem(row);
 }
 
 void EditableDataList::_addListItemCopy(int id, QListWidgetItem* source)
@@ -220,7 +322,12 @@ void EditableDataList::onEditButtonClicked()
             CULINOR_DIAG("mainwindow", "Cannot obtain integer ID");
             return;
         }
-        const int newId = document->copyRowConnected(table, id);
+        // The copy takes the rows the panel shows as its own, not the rows
+        // of other records that merely select it (a recipe's plans).
+        QStringList ownRows;
+        for (const EditableSubTable* sub : form.subTables)
+            ownRows << sub->table;
+        const int newId = document->copyRowConnected(table, id, ownRows);
         if (newId == -1) {
             CULINOR_DIAG("mainwindow", "Item not copied");
             return;
@@ -262,6 +369,8 @@ void EditableDataList::_deleteCurrentItem()
                 list->setCurrentRow(next);
             }
             onListItemActivated(list->item(next));
+        } else {
+            _showNothing();
         }
     }
     emit documentChanged();
@@ -278,11 +387,22 @@ void EditableDataList::onListItemChanged(QListWidgetItem* item)
     emit documentChanged();
     std::vector<TableFieldUpdate> updates{{QVariant(item->text()), 0}};
     document->updateTable(table, id, updates);
-    onListItemActivated(item);
+    if (id != _shownID || !isPanelChanged()) {
+        onListItemActivated(item);
+        return;
+    }
+    // The panel's other edits stay; only its name follows the list.
+    if (auto* name = qobject_cast<QLineEdit*>(nameEditor))
+        name->setText(item->text());
+    for (size_t i = 0; i < form.widgets.size() && i < _loadedValues.size(); ++i) {
+        if (form.widgets[i].widget == nameEditor)
+            _loadedValues[i] = QVariant(item->text());
+    }
 }
 
 void EditableDataList::onAcceptClicked()
 {
+    commitOpenEditors(); // a detail cell still being edited is saved too
     emit informUser(translate(QStringLiteral("Saving...")), -1);
     QListWidgetItem* item = _currentItem();
     if (!item) {

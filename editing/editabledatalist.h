@@ -34,6 +34,16 @@ public:
     void selectItem(int id);
     QListWidgetItem* _currentItem();
     void itemAcceptChange(QListWidgetItem* item);
+    // True when the panel's widgets or detail grids differ from the row it
+    // shows: the user's unsaved work. A panel nobody touched is unchanged.
+    bool isPanelChanged() const;
+    void commitOpenEditors() override;
+    // Asks whether to save a changed panel: Yes saves it, No reloads its row;
+    // false when the user cancels. An unchanged panel asks nothing.
+    bool settlePanel();
+    // Refills the list, keeping the current row; a changed panel keeps what
+    // the user typed, only the names its detail grids select are renewed.
+    void refreshKeepingEdits();
 
     virtual void _addListItemCopy(int id, QListWidgetItem* source);
     virtual void _addListItem(std::vector<QVariant>& row);
@@ -42,6 +52,8 @@ public:
     // Called when no item is current (the list emptied, its last item deleted):
     // views of the former item clear themselves here.
     virtual void _showNoItem() {}
+    // Rebuilds the views of row id other than the panel (a page, a report).
+    virtual void _showViews(int /*id*/) {}
 
     QWidget* _createEditWidget(ushort type);
     void _setWidgetVar(QWidget* widget, uchar type, QVariant& value);
@@ -83,12 +95,23 @@ protected:
     int _shownID = -1;
     // The item a mouse press made current, whose click needs no second load.
     QListWidgetItem* _loadedByPress = nullptr;
+    // The panel's values and detail grid cells as loaded, to tell a changed panel.
+    std::vector<QVariant> _loadedValues;
+    std::vector<QStringList> _loadedDetails;
 
 private:
     void _createBasicInterface(std::initializer_list<QString> excluded);
+    void _fillList();
+    QListWidgetItem* _itemOf(int id) const;
+    void _showNothing();
+    void _clearEditForm();
+    void _rememberLoadedPanel();
+    void _refreshDetailNames();
+    void _keepShownItemCurrent();
     QWidget* _createListSide();
     QWidget* _createEditorPanel(std::initializer_list<QString> excluded);
     QLayout* _createPhotoEditor(ushort field, QWidget*& editor);
     void _onCurrentItemChanged(QListWidgetItem* current);
+    void _onItemClicked(QListWidgetItem* item);
     void _deleteCurrentItem();
 };

@@ -28,6 +28,51 @@
 
 namespace {
 
+// A value of the panel as it stands, cheap to take: a picture is told by its
+// stored bytes, or by the pixmap that replaced them.
+QVariant panelValue(const EditWidget& entry)
+{
+    switch (entry.type) {
+    case MD_INT:
+    case MD_RATING:
+        return static_cast<QSpinBox*>(entry.widget)->value();
+    case MD_FLOAT:
+    case MD_MONEY:
+        return static_cast<QDoubleSpinBox*>(entry.widget)->value();
+    case MD_STRING:
+        return static_cast<QLineEdit*>(entry.widget)->text();
+    case MD_TEXT:
+        return static_cast<DropTextEdit*>(entry.widget)->bodyHtml();
+    case MD_SEL:
+        return static_cast<QLabel*>(entry.widget)->text();
+    case MD_IMAGE: {
+        const auto* label = static_cast<ImageLabel*>(entry.widget);
+        if (label->empty)
+            return QByteArray("0");
+        if (!label->storedBytes.isEmpty())
+            return label->storedBytes;
+        return label->pixmap(Qt::ReturnByValue).cacheKey();
+    }
+    default:
+        return QVariant();
+    }
+}
+
+// The cells of a detail grid, one text per row.
+QStringList gridTexts(const EditableSubTable* sub)
+{
+    QStringList rows;
+    for (int r = 0; r < sub->grid->rowCount(); ++r) {
+        QStringList cells;
+        for (int c = 0; c < sub->grid->columnCount(); ++c) {
+            const QTableWidgetItem* item = sub->grid->item(r, c);
+            cells << (item ? item->text() : QString());
+        }
+        rows << cells.join(QChar(0x1f));
+    }
+    return rows;
+}
+
 QString currencyText()
 {
     return appSettings() ? appSettings()->value(SettingKey::Currency).toString()
@@ -47,7 +92,10 @@ QWidget* EditableDataList::_createEditorPanel(std::initializer_list<QString> exc
             editor = _createEditWidget(MD_FLOAT);
             auto* money = new QHBoxLayout;
             money->addWidget(editor);
-            money->addWidget(new QLabel(currencyText()));
+            // The currency is the user's text, never markup.
+            auto* currency = new QLabel(currencyText());
+            currency->setTextFormat(Qt::PlainText);
+            money->addWidget(currency);
             formLayout->addRow(new QLabel(field.caption), money);
         } else if (field.type == MD_IMAGE) {
             QLayout* photoEditor = _createPhotoEditor(index, editor);
@@ -174,7 +222,7 @@ void EditableDataList::_setWidgetVar(QWidget* widget, uchar type, QVariant& valu
         break;
     case MD_FLOAT:
     case MD_MONEY:
-        static_cast<QDoubleSpinBox*>(widget)->setValue(static_cast<double>(value.toFloat(&ok)));
+        static_cast<QDoubleSpinBox*>(widget)->setValue(value.toDouble(&ok));
         break;
     case MD_STRING:
         static_cast<QLineEdit*>(widget)->setText(value.toString());
@@ -242,8 +290,7 @@ void EditableDataList::_loadEditForm(EditForm& form, int id)
         // Nothing of another row may stay in the panel to be saved over this one.
         CULINOR_DIAG("mainwindow", QStringLiteral("Cannot load row ") + QString::number(id));
         _shownID = -1;
-        for (EditableSubTable* sub : form.subTables)
-            sub->grid->setRowCount(0);
+        _clearEditForm();
         return;
     }
     for (EditWidget& entry : form.widgets)
@@ -251,6 +298,78 @@ void EditableDataList::_loadEditForm(EditForm& form, int id)
     for (EditableSubTable* sub : form.subTables)
         sub->fill(id);
     _shownID = id;
+    _rememberLoadedPanel();
+}
+
+void EditableDataList::_rememberLoadedPanel()
+{
+    _loadedValues.clear();
+    for (const EditWidget& entry : form.widgets)
+        _loadedValues.push_back(panelValue(entry));
+    _loadedDetails.clear();
+    for (const EditableSubTable* sub : form.subTables)
+        _loadedDetails.push_back(gridTexts(sub));
+}
+
+// Renamed selections show their new names; a grid the user left alone
+// still counts as unchanged.
+void EditableDataList::_refreshDetailNames()
+{
+    for (size_t i = 0; i < form.subTables.size(); ++i) {
+        const bool unchanged =
+            i < _loadedDetails.size() && gridTexts(form.subTables[i]) == _loadedDetails[i];
+        form.subTables[i]->refreshNames();
+        if (unchanged)
+            _loadedDetails[i] = gridTexts(form.subTables[i]);
+    }
+}
+
+bool EditableDataList::isPanelChanged() const
+{
+    if (_shownID == -1 || _loadedValues.size() != form.widgets.size() ||
+        _loadedDetails.size() != form.subTables.size())
+        return false;
+    for (size_t i = 0; i < form.widgets.size(); ++i) {
+        if (panelValue(form.widgets[i]) != _loadedValues[i])
+            return true;
+    }
+    for (size_t i = 0; i < form.subTables.size(); ++i) {
+        if (gridTexts(form.subTables[i]) != _loadedDetails[i])
+            return true;
+    }
+    return false;
+}
+
+// The panel shows no row: empty values, no detail rows.
+void EditableDataList::_clearEditForm()
+{
+    _loadedValues.clear();
+    _loadedDetails.clear();
+    for (EditWidget& entry : form.widgets) {
+        switch (entry.type) {
+        case MD_INT:
+        case MD_RATING:
+            static_cast<QSpinBox*>(entry.widget)->setValue(0);
+            break;
+        case MD_FLOAT:
+        case MD_MONEY:
+            static_cast<QDoubleSpinBox*>(entry.widget)->setValue(0);
+            break;
+        case MD_STRING:
+            static_cast<QLineEdit*>(entry.widget)->clear();
+            break;
+        case MD_TEXT:
+            static_cast<QTextEdit*>(entry.widget)->clear();
+            break;
+        case MD_IMAGE:
+            static_cast<ImageLabel*>(entry.widget)->setImage(QPixmap(defaultPhotoPath()), true);
+            break;
+        default:
+            break;
+        }
+    }
+    for (EditableSubTable* sub : form.subTables)
+        sub->grid->setRowCount(0);
 }
 
 void EditableDataList::_saveEditForm(EditForm& form, int id)

@@ -1,6 +1,8 @@
 #include "editing/editabledatatable.h"
 
 #include "data/diagnostics.h"
+#include "editing/askyesno.h"
+#include "lang/langmodel.h"
 
 #include <QPushButton>
 #include <QTableWidget>
@@ -113,12 +115,32 @@ void EditableDataTable::_showRow(std::vector<QVariant>& row, int id)
     grid->blockSignals(blocked);
 }
 
+// Deleting a row deletes the rows of other tables that select it: the user
+// is told how many and confirms first, No being the default.
+bool EditableDataTable::_confirmDeletion(int id)
+{
+    std::vector<TableConnection> cascades;
+    document->getConnectionsMany(table, cascades);
+    if (cascades.empty())
+        return true;
+    const int used = document->countDependentRows(table, id);
+    const QString question = translate(QStringLiteral("Delete \"%1\"?"))
+                                 .arg(document->getNameByID(table, id));
+    const QString consequence =
+        used > 0 ? translate(QStringLiteral("It is used in %1 recipe lines, which are deleted "
+                                            "with it."))
+                       .arg(used)
+                 : QString();
+    return askYesNo(question, consequence);
+}
+
 void EditableDataTable::onEditButtonClicked()
 {
-    emit documentChanged();
     const QString action = sender() ? sender()->objectName() : QString();
     const int current = grid->currentRow();
     const bool inRange = current >= 0 && current < grid->rowCount();
+    if (action != QLatin1String("d"))
+        emit documentChanged();
     if (action == QLatin1String("a")) {
         std::vector<QVariant> row;
         const int id = document->addRow(table, row, true);
@@ -144,7 +166,11 @@ void EditableDataTable::onEditButtonClicked()
         _showRow(row, newId);
     } else if (action == QLatin1String("d")) {
         int id = -1;
-        if (!inRange || !_rowId(current, id))
+        const bool found = inRange && _rowId(current, id);
+        if (found && !_confirmDeletion(id))
+            return;
+        emit documentChanged();
+        if (!found)
             return;
         document->deleteRow(table, id);
         const bool blocked = grid->blockSignals(true);

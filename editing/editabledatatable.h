@@ -27,5 +27,6 @@ public slots:
 private:
     QVariant _selectionId(int field, const QString& name);
     bool _rowId(int row, int& id);
+    bool _confirmDeletion(int id);
     void _showRow(std::vector<QVariant>& row, int id);
 };

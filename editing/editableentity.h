@@ -24,6 +24,9 @@ public:
     void _connectEditButtons(std::vector<QPushButton*>& buttons);
     // The stored form of the label's picture; "0" when it holds none.
     void imageToVar(ImageLabel* label, QVariant& out);
+    // Commits what a cell editor still open holds, so that a typed value
+    // counts before the book is read, saved or replaced.
+    virtual void commitOpenEditors() {}
 
     QLayout* layout = nullptr;
 

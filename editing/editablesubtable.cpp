@@ -6,6 +6,13 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+namespace {
+
+const int SelectedIdRole = Qt::UserRole + 2;
+const int LoadedNameRole = Qt::UserRole + 3;
+
+} // namespace
+
 EditableSubTable::EditableSubTable(Document* document, QString table, uint linkField)
     : EditableTable(document, table)
 {
@@ -92,8 +99,48 @@ void EditableSubTable::fill(int masterId)
     std::vector<QVariant> row;
     const bool blocked = grid->blockSignals(true);
     grid->setSortingEnabled(false);
-    while (document->nextResolvedRow(&result, row))
-        addRow(row, -1);
+    while (readNextRow(result.query, row, 1)) {
+        const std::vector<QVariant> ids = row;
+        document->resolveRow(table, row);
+        const int r = addRow(row, -1);
+        // A selection cell remembers the row it selects and the name it
+        // showed, so that a rename elsewhere can be followed.
+        for (int column = 0; r >= 0 && column < grid->columnCount(); ++column) {
+            if (!_isSelectionColumn(column))
+                continue;
+            grid->item(r, column)->setData(SelectedIdRole, ids[column]);
+            grid->item(r, column)->setData(LoadedNameRole, row[column]);
+        }
+    }
     grid->setSortingEnabled(true);
+    grid->blockSignals(blocked);
+}
+
+bool EditableSubTable::_isSelectionColumn(int column)
+{
+    return static_cast<size_t>(column) < fields.size() && fields[column].type == MD_SEL &&
+           fields[column].name != linkFieldName &&
+           selectionTables.count(static_cast<unsigned int>(column));
+}
+
+void EditableSubTable::refreshNames()
+{
+    const bool blocked = grid->blockSignals(true);
+    const bool sorting = grid->isSortingEnabled();
+    grid->setSortingEnabled(false);
+    for (int r = 0; r < grid->rowCount(); ++r) {
+        for (int column = 0; column < grid->columnCount(); ++column) {
+            QTableWidgetItem* item = grid->item(r, column);
+            if (!_isSelectionColumn(column) || !item || !item->data(SelectedIdRole).isValid() ||
+                item->text() != item->data(LoadedNameRole).toString())
+                continue;
+            const QString name = document->getNameByID(
+                selectionTables[static_cast<unsigned int>(column)],
+                item->data(SelectedIdRole).toInt());
+            item->setText(name);
+            item->setData(LoadedNameRole, name);
+        }
+    }
+    grid->setSortingEnabled(sorting);
     grid->blockSignals(blocked);
 }

@@ -19,6 +19,9 @@ public:
     void getTableData(std::vector<std::vector<QVariant>>& data);
     // Replaces the grid's rows by the detail rows of master row id.
     void fill(int masterId);
+    // Renews the names in selection cells the user has not changed, after
+    // the rows they select were renamed elsewhere.
+    void refreshNames();
 
     QString linkFieldName;
     bool valid = false;
@@ -29,4 +32,5 @@ public slots:
 
 private:
     void _appendRow(const std::vector<QTableWidgetItem*>& items);
+    bool _isSelectionColumn(int column);
 };

@@ -80,6 +80,18 @@ void EditableTable::_setTableDelegate(QTableWidget* table, uint column, uchar ty
     table->setItemDelegateForColumn(static_cast<int>(column), delegate);
 }
 
+void EditableTable::commitOpenEditors()
+{
+    const QModelIndex index = grid->currentIndex();
+    QWidget* editor = index.isValid() ? grid->indexWidget(index) : nullptr;
+    if (!editor)
+        return;
+    // As Enter would: the delegate writes the editor's value into the cell.
+    QAbstractItemDelegate* delegate = grid->itemDelegate(index);
+    emit delegate->commitData(editor);
+    emit delegate->closeEditor(editor, QAbstractItemDelegate::NoHint);
+}
+
 void EditableTable::onComboPopulateRequested(QComboBox* editor, QString patStr, QString table)
 {
     QueryResult result;

@@ -24,6 +24,7 @@ public:
     // index, or -1 when the row does not fit the grid's columns.
     int addRow(std::vector<QVariant>& row, int id);
     void _setTableDelegate(QTableWidget* table, uint column, uchar type);
+    void commitOpenEditors() override;
 
     QTableWidget* grid = nullptr;
 

@@ -3,16 +3,13 @@
 #include "editing/spinboxes.h"
 
 #include <QDoubleSpinBox>
-#include <QLocale>
 
 FloatDelegate::FloatDelegate(QObject* parent) : QItemDelegate(parent) {}
 
 QWidget* FloatDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&,
                                      const QModelIndex&) const
 {
-    auto* editor = SpinBoxes::amount(parent);
-    editor->setLocale(QLocale(QLocale::C, QLocale::AnyCountry));
-    return editor;
+    return SpinBoxes::amount(parent);
 }
 
 void FloatDelegate::setModelData(QWidget* editor, QAbstractItemModel* model,
@@ -22,5 +19,5 @@ void FloatDelegate::setModelData(QWidget* editor, QAbstractItemModel* model,
         return;
     auto* spinBox = static_cast<QDoubleSpinBox*>(editor);
     spinBox->interpretText();
-    model->setData(index, QString::number(spinBox->value(), 'g', 6), Qt::EditRole);
+    model->setData(index, AmountSpinBox::shortestText(spinBox->value()), Qt::EditRole);
 }

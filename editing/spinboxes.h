@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QDoubleSpinBox>
+#include "editing/amountspinbox.h"
+
 #include <QSpinBox>
 
 // Spin boxes for counts and amounts. Their ranges reach far beyond everyday
@@ -20,7 +21,7 @@ inline QSpinBox* count(QWidget* parent = nullptr)
 
 inline QDoubleSpinBox* amount(QWidget* parent = nullptr)
 {
-    auto* box = new QDoubleSpinBox(parent);
+    auto* box = new AmountSpinBox(parent);
     box->setRange(0.0, MaxAmount);
     return box;
 }

@@ -34,12 +34,12 @@ QString currencySetting()
 struct ShoppingEntry
 {
     QString name;
-    std::map<QString, float> quantities;
+    std::map<QString, double> quantities;
 };
 
 using ShoppingList = std::map<int, ShoppingEntry>;
 
-QString money(float value)
+QString money(double value)
 {
     return QString::number(value, 'f', 2);
 }
@@ -81,8 +81,10 @@ EditableCookingPlanList::EditableCookingPlanList(Document* document, QString tab
 void EditableCookingPlanList::showDetails()
 {
     if (detailsView->isHidden()) {
-        printButton->setEnabled(true);
-        _obtainDetails(_currentItemID());
+        const int planId = _currentItemID();
+        printButton->setEnabled(planId >= 0);
+        if (planId >= 0)
+            _obtainDetails(planId);
         detailsView->show();
     } else {
         detailsView->hide();
@@ -95,6 +97,7 @@ void EditableCookingPlanList::_showNoItem()
 {
     detailsView->setHtml(QString(), QUrl());
     report.clear();
+    printButton->setEnabled(false);
 }
 
 void EditableCookingPlanList::printDetails()
@@ -105,15 +108,21 @@ void EditableCookingPlanList::printDetails()
 void EditableCookingPlanList::onListItemActivated(QListWidgetItem* item)
 {
     bool ok = false;
-    if (item)
-        item->data(IdRole).toInt(&ok);
+    const int planId = item ? item->data(IdRole).toInt(&ok) : -1;
     if (!ok) {
         CULINOR_DIAG("mainwindow", "Unknown Recipe index");
         return;
     }
     EditableDataList::onListItemActivated(item);
-    if (!detailsView->isHidden())
-        _obtainDetails(_currentItemID());
+    _showViews(planId);
+}
+
+void EditableCookingPlanList::_showViews(int planId)
+{
+    if (detailsView->isHidden())
+        return;
+    _obtainDetails(planId);
+    printButton->setEnabled(true);
 }
 
 void EditableCookingPlanList::_obtainDetails(int planId)
@@ -162,9 +171,13 @@ bool EditableCookingPlanList::_buildReport(int planId, QString& html, const char
                             translate(QStringLiteral("Unit")) + QStringLiteral("</th></tr><tr>");
 
     ShoppingList shopping;
-    float total = 0;
+    double total = 0;
+    // Dishes without a readable recipe are left out and named above the tables.
+    QString notices;
+    int dishRow = 0;
     std::vector<QVariant> dish;
     while (readNextRow(dishes.query, dish, 1)) {
+        ++dishRow;
         if (dish.size() < DishFieldCount) {
             failure = "No such field";
             return false;
@@ -172,18 +185,19 @@ bool EditableCookingPlanList::_buildReport(int planId, QString& html, const char
         const int portions = dish[DishPortions].toInt();
         bool ok = false;
         const int recipeId = dish[DishRecipe].toInt(&ok);
-        if (!ok) {
-            failure = "Cannot obtain ID";
-            return false;
-        }
         std::vector<QVariant> recipe;
-        document->getRowByID(Recipes, recipeId, recipe);
+        if (ok && recipeId != -1)
+            document->getRowByID(Recipes, recipeId, recipe);
         if (recipe.size() < RecipeFieldCount) {
-            failure = "No such fields";
-            return false;
+            notices += QStringLiteral("<p><b>") +
+                       translate(QStringLiteral("Dish row %1 has no recipe and is left out of "
+                                                "this report."))
+                           .arg(dishRow) +
+                       QStringLiteral("</b></p>");
+            continue;
         }
-        const float expenses = recipe[RecipeExpenses].toFloat();
-        const float line = expenses * portions;
+        const double expenses = recipe[RecipeExpenses].toDouble();
+        const double line = expenses * portions;
         dishTable += QStringLiteral("<td>") + recipe[RecipeName].toString().toHtmlEscaped() +
                      QStringLiteral("</td><td>") + money(expenses) + QStringLiteral("</td><td>") +
                      QString::number(portions) + QStringLiteral("</td><td>") + money(line) +
@@ -203,7 +217,7 @@ bool EditableCookingPlanList::_buildReport(int planId, QString& html, const char
                 failure = "Cannot get ID";
                 return false;
             }
-            const float quantity = ingredientLine[LineQuantity].toFloat(&ok);
+            const double quantity = ingredientLine[LineQuantity].toDouble(&ok);
             if (!ok) {
                 failure = "Cannot extract quantity";
                 return false;
@@ -221,7 +235,7 @@ bool EditableCookingPlanList::_buildReport(int planId, QString& html, const char
                                                        {}})
                             .first;
             const QString unit = document->getNameByID(Units, unitId);
-            const float amount = quantity * portions;
+            const double amount = quantity * portions;
             auto& quantities = found->second.quantities;
             auto unitEntry = quantities.find(unit);
             if (unitEntry == quantities.end())
@@ -236,6 +250,7 @@ bool EditableCookingPlanList::_buildReport(int planId, QString& html, const char
                  QStringLiteral(":</b> <i>") + money(total) + QStringLiteral(" ") + currency +
                  QStringLiteral("</i>");
     shoppingTable += shoppingRows(shopping) + QStringLiteral("</tr></table>");
+    dishTable.insert(dishTable.indexOf(QStringLiteral("</h1>")) + 5, notices);
     html = dishTable + shoppingTable;
     return true;
 }

@@ -34,5 +34,6 @@ public slots:
 
 private:
     void _showNoItem() override;
+    void _showViews(int planId) override;
     bool _buildReport(int planId, QString& html, const char*& failure);
 };

@@ -104,7 +104,8 @@ EditableRecipeList::EditableRecipeList(Document* document, QString table,
 
 QWidget* EditableRecipeList::_createViewPage()
 {
-    auto* printButton = new QPushButton(translate(QStringLiteral("Print page")));
+    printButton = new QPushButton(translate(QStringLiteral("Print page")));
+    printButton->setEnabled(false);
     connect(printButton, &QPushButton::clicked, this, &EditableRecipeList::printView);
     auto* buttonRow = new QHBoxLayout;
     buttonRow->addStretch();
@@ -125,6 +126,7 @@ void EditableRecipeList::_showNoItem()
 {
     view->setHtml(QString(), QUrl());
     page.clear();
+    printButton->setEnabled(false);
 }
 
 // The panel's photo editor: the last picture field shown by a DropImageLabel.
@@ -206,11 +208,17 @@ void EditableRecipeList::onListItemActivated(QListWidgetItem* item)
         CULINOR_DIAG("mainwindow", "Unknown Recipe index");
         return;
     }
+    _showViews(id);
+    EditableDataList::onListItemActivated(item);
+}
+
+void EditableRecipeList::_showViews(int id)
+{
     Recipe recipe;
     document->getRecipe(id, recipe);
     page = recipePageHtml(recipe);
     view->setHtml(page, QUrl());
-    EditableDataList::onListItemActivated(item);
+    printButton->setEnabled(true);
 }
 
 void EditableRecipeList::_addListItemCopy(int id, QListWidgetItem* source)

@@ -8,6 +8,7 @@
 #include <vector>
 
 class DropImageLabel;
+class QPushButton;
 class QWebView;
 struct Recipe;
 
@@ -33,6 +34,8 @@ public:
     void _modifyListItem(QListWidgetItem* item) override;
 
     QWebView* view = nullptr;
+    // "Print page": enabled while the view shows a recipe.
+    QPushButton* printButton = nullptr;
     short viewMode = 0;
     DropImageLabel* photoLabel = nullptr;
     // The page last put into the view, as it was built.
@@ -48,4 +51,5 @@ private:
     QWidget* _createViewPage();
     DropImageLabel* _findPhotoLabel() const;
     void _showNoItem() override;
+    void _showViews(int id) override;
 };

@@ -23,10 +23,14 @@ const int IdRole = Qt::UserRole + 1;
 // "recipe/per portion/count/per dish" for a dish line, and
 // "ingredient/quantity/unit[/quantity/unit...]" for a shopping line.
 QStringList reportPieces(const QString& plan, const QStringList& dishes, const QString& total,
-                         const QStringList& shopping)
+                         const QStringList& shopping, int incompleteRow = 0)
 {
     QStringList pieces;
-    pieces << "<h1>" + plan + "</h1><h2>Expenses</h2><table border=\"1\"><tr><th>Recipe</th>"
+    pieces << "<h1>" + plan + "</h1>";
+    if (incompleteRow > 0)
+        pieces << QString("<p><b>Dish row %1 has no recipe and is left out of this report.</b></p>")
+                      .arg(incompleteRow);
+    pieces << "<h2>Expenses</h2><table border=\"1\"><tr><th>Recipe</th>"
                   "<th>Expenses per portion</th><th>Number of dishes</th><th>Expenses per dish, "
                   "USD</th></tr><tr>";
     for (const QString& dish : dishes)
@@ -187,18 +191,25 @@ void TestCookingPlanList::reports_data()
         << QStringList{"Soup/1"}
         << reportPieces("Dinner", {"Soup/1.00/1/1.00"}, "1.00", {"Salt/2.00/Spoon/1.00/pinch"})
         << "" << "";
-    QTest::newRow("missing recipe") << "Lunch" << QStringList{"Soup/2.5"} << QStringList()
-                                    << QStringList{"Soup/3", "Ghost/2"} << QStringList() << ""
-                                    << "No such fields";
-    // Values a corrupt book file may hold abandon the report with their own message.
+    // A dish without a readable recipe is left out and named; the rest is reported.
+    QTest::newRow("missing recipe")
+        << "Lunch" << QStringList{"Soup/2.5"} << QStringList() << QStringList{"Soup/3", "Ghost/2"}
+        << reportPieces("Lunch", {"Soup/2.50/3/7.50"}, "7.50", {}, 2) << "" << "";
+    QTest::newRow("no recipe chosen")
+        << "Lunch" << QStringList{"Soup/2.5"} << QStringList{"Soup/Salt/1/kg"}
+        << QStringList{"Soup/2", "Soup/3"}
+        << reportPieces("Lunch", {"Soup/2.50/2/5.00"}, "5.00", {"Salt/2.00/kg"}, 2)
+        << "UPDATE CookingPlanRecipes SET id_rec=-1 WHERE portion_number=3" << "";
+    // Values a corrupt book file may hold: an unreadable recipe id leaves its dish
+    // out; the others abandon the report with their own message.
     const QString soupLines = "UPDATE RecipeIngredients SET %1 WHERE id_rec="
                               "(SELECT id FROM Recipes WHERE name='Soup')";
     const QStringList soup{"Soup/2.5"};
     const QStringList salt{"Soup/Salt/1/kg"};
     const QStringList dish{"Soup/3"};
     QTest::newRow("unreadable recipe id")
-        << "Lunch" << soup << salt << dish << QStringList()
-        << "UPDATE CookingPlanRecipes SET id_rec='x' WHERE portion_number=3" << "Cannot obtain ID";
+        << "Lunch" << soup << salt << dish << reportPieces("Lunch", {}, "0.00", {}, 1)
+        << "UPDATE CookingPlanRecipes SET id_rec='x' WHERE portion_number=3" << "";
     QTest::newRow("unreadable ingredient id") << "Lunch" << soup << salt << dish << QStringList()
                                               << soupLines.arg("id_ing='abc'") << "Cannot get ID";
     QTest::newRow("unreadable quantity") << "Lunch" << soup << salt << dish << QStringList()
@@ -252,10 +263,11 @@ void TestCookingPlanList::noPlanLeftClearsReport()
     build();
     showDetails("Wedding");
     QVERIFY(shownText().startsWith("Wedding"));
-    _view->book.document.Clear();
-    _list->synchronize();
+    deleteEveryItem(_list);
     QVERIFY(_list->report.isEmpty());
     QVERIFY(shownText().trimmed().isEmpty());
+    QVERIFY(!_list->printButton->isEnabled());
+    QCOMPARE(_list->form.subTables.at(0)->grid->rowCount(), 0);
 }
 
 void TestCookingPlanList::showHideTogglesPrinting()

@@ -44,7 +44,8 @@ private slots:
     void renameInPlaceWritesAtOnce();
     void saveOrRevertPanelEdits_data();
     void saveOrRevertPanelEdits();
-    void keyboardThenSaveKeepsOtherRows();
+    void leavingChangedPanelAsks_data();
+    void leavingChangedPanelAsks();
     void searchHidingCurrentItemKeepsPanelPaired();
     void unreadableRowCannotBeSavedOver();
     void nameEditorOfOtherClassIsReported();
@@ -309,36 +310,79 @@ void TestDataList::saveOrRevertPanelEdits()
     QCOMPARE(panelName(), name);
 }
 
-// Edits made for Pizza, then the user walks to Hamburger with the keys and
-// saves: the panel followed the current item, so neither row changes.
-void TestDataList::keyboardThenSaveKeepsOtherRows()
+void TestDataList::leavingChangedPanelAsks_data()
 {
+    QTest::addColumn<bool>("byKey"); // else by a click on the item
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<QString>("stored"); // Pizza's name afterwards
+    QTest::addColumn<QString>("shown");  // the panel's name afterwards
+    QTest::newRow("key, Yes saves, then moves") << true << "Yes" << "Pizza Margherita"
+                                                << "Hamburger";
+    QTest::newRow("key, No drops the edits") << true << "No" << "Pizza" << "Hamburger";
+    QTest::newRow("key, Escape stays") << true << "Escape" << "Pizza" << "Pizza Margherita";
+    QTest::newRow("click, Yes saves, then moves") << false << "Yes" << "Pizza Margherita"
+                                                  << "Hamburger";
+    QTest::newRow("click, Cancel stays") << false << "Cancel" << "Pizza" << "Pizza Margherita";
+}
+
+// Edits made for Pizza, then the user goes to Hamburger: the edits are saved,
+// dropped or kept as answered, and Save always writes the row shown.
+void TestDataList::leavingChangedPanelAsks()
+{
+    QFETCH(bool, byKey);
+    QFETCH(QString, answer);
+    QFETCH(QString, stored);
+    QFETCH(QString, shown);
     build();
     const int pizza = idOf(item("Pizza"));
     const int burger = idOf(item("Hamburger"));
     const std::vector<QVariant> burgerBefore = _book.row(Book::Recipes, burger);
+    QStringList asked;
+    QTimer answering;
+    connect(&answering, &QTimer::timeout, [&]() {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible())
+            return;
+        const bool yesByDefault = box->defaultButton() == box->button(QMessageBox::Yes);
+        asked << box->text() + (yesByDefault ? " Yes*" : "");
+        if (answer == "Escape")
+            QTest::keyClick(box, Qt::Key_Escape);
+        else
+            box->button(answer == "Yes"  ? QMessageBox::Yes
+                        : answer == "No" ? QMessageBox::No
+                                         : QMessageBox::Cancel)
+                ->click();
+    });
+    answering.start(10);
     setPanelName("Pizza Margherita");
-    _list->list->setFocus();
-    QTest::keyClick(_list->list, Qt::Key_Down);
-    QCOMPARE(panelName(), QString("Hamburger"));
-    click("Save");
-    QCOMPARE(storedName(pizza), QString("Pizza"));
-    // Saving writes the shown row again; its plain values stay as they were.
-    const std::vector<QVariant> burgerAfter = _book.row(Book::Recipes, burger);
-    for (int f : {int(Book::RecipeName), int(Book::RecipeRating), int(Book::RecipeComplexity)})
-        QCOMPARE(burgerAfter[f], burgerBefore[f]);
-    QCOMPARE(countRows(Book::RecipeIngredients, "id_rec=" + QString::number(burger)), 5);
-    QCOMPARE(countRows(Book::RecipeIngredients, "id_rec=" + QString::number(pizza)), 3);
+    if (byKey) {
+        _list->list->setFocus();
+        QTest::keyClick(_list->list, Qt::Key_Down);
+    } else {
+        clickItem(item("Hamburger"));
+    }
+    QCoreApplication::processEvents();
+    QCOMPARE(asked, QStringList{"Save changes to \"Pizza\"? Yes*"});
+    QCOMPARE(storedName(pizza), stored);
+    QCOMPARE(panelName(), shown);
+    const int shownId = shown == "Hamburger" ? burger : pizza;
+    QCOMPARE(idOf(_list->list->currentItem()), shownId);
+    QCOMPARE(_list->list->selectedItems(), QList<QListWidgetItem*>{_list->list->currentItem()});
 
     setPanelName("Burger");
     click("Save");
-    QCOMPARE(storedName(burger), QString("Burger"));
-    QCOMPARE(storedName(pizza), QString("Pizza"));
-
+    QCOMPARE(storedName(shownId), QString("Burger"));
+    QCOMPARE(storedName(shownId == pizza ? burger : pizza),
+             shownId == pizza ? QString("Hamburger") : stored);
+    const std::vector<QVariant> burgerAfter = _book.row(Book::Recipes, burger);
+    for (int f : {int(Book::RecipeRating), int(Book::RecipeComplexity)})
+        QCOMPARE(burgerAfter[f], burgerBefore[f]);
+    QCOMPARE(countRows(Book::RecipeIngredients, "id_rec=" + QString::number(burger)), 5);
+    QCOMPARE(countRows(Book::RecipeIngredients, "id_rec=" + QString::number(pizza)), 3);
+    // A panel nobody touched is left without a question.
     QTest::keyClick(_list->list, Qt::Key_End);
     QCOMPARE(panelName(), QString("Shawarma"));
-    QTest::keyClick(_list->list, Qt::Key_Home);
-    QCOMPARE(panelName(), QString("Pizza"));
+    QCOMPARE(asked.size(), 1);
 }
 
 void TestDataList::searchHidingCurrentItemKeepsPanelPaired()

@@ -4,8 +4,10 @@
 #include "support/editingfixture.h"
 
 #include <QApplication>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTimer>
 
 class TestDataTable : public QObject
 {
@@ -143,17 +145,23 @@ void TestDataTable::rowActions_data()
     QTest::addColumn<QString>("action");
     QTest::addColumn<QString>("selected"); // empty: no current row
     QTest::addColumn<int>("rowChange");
+    QTest::addColumn<QString>("answer"); // to the deletion question; empty: none asked
     QTest::newRow("add") << "a"
-                         << "" << 1;
+                         << "" << 1 << "";
     QTest::newRow("copy") << "c"
-                          << "Chicken fillet" << 1;
-    QTest::newRow("delete at once") << "d"
-                                    << "Cabbage" << -1;
+                          << "Chicken fillet" << 1 << "";
+    // The recipe lines that use the ingredient go with it: the user is asked first.
+    QTest::newRow("delete confirmed") << "d"
+                                      << "Sauce" << -1 << "Yes";
+    QTest::newRow("delete declined") << "d"
+                                     << "Sauce" << 0 << "No";
+    QTest::newRow("delete, Return takes No") << "d"
+                                             << "Sauce" << 0 << "Return";
     // Every press marks the book, as the window expects.
     QTest::newRow("copy without row") << "c"
-                                      << "" << 0;
+                                      << "" << 0 << "";
     QTest::newRow("delete without row") << "d"
-                                        << "" << 0;
+                                        << "" << 0 << "";
 }
 
 void TestDataTable::rowActions()
@@ -161,7 +169,22 @@ void TestDataTable::rowActions()
     QFETCH(QString, action);
     QFETCH(QString, selected);
     QFETCH(int, rowChange);
+    QFETCH(QString, answer);
     const int rows = countRows(Book::Ingredients);
+    const int lines = countRows(Book::RecipeIngredients);
+    QStringList asked;
+    QTimer answering;
+    connect(&answering, &QTimer::timeout, [&]() {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible())
+            return;
+        asked << box->text() + " / " + box->informativeText();
+        if (answer == "Return")
+            QTest::keyClick(box, Qt::Key_Return);
+        else
+            box->button(answer == "Yes" ? QMessageBox::Yes : QMessageBox::No)->click();
+    });
+    answering.start(10);
     if (selected.isEmpty())
         _editor->grid->setCurrentCell(-1, -1);
     else
@@ -174,7 +197,11 @@ void TestDataTable::rowActions()
     QTest::mouseClick(button, Qt::LeftButton);
 
     QVERIFY(!QApplication::activeModalWidget());
-    QCOMPARE(changed.count(), 1);
+    QCOMPARE(asked, answer.isEmpty() ? QStringList()
+                                     : QStringList{"Delete \"Sauce\"? / It is used in 3 recipe "
+                                                   "lines, which are deleted with it."});
+    QCOMPARE(changed.count(), answer.isEmpty() || answer == "Yes" ? 1 : 0);
+    QCOMPARE(countRows(Book::RecipeIngredients), lines - (rowChange < 0 ? 3 : 0));
     QCOMPARE(countRows(Book::Ingredients), rows + rowChange);
     QCOMPARE(_editor->grid->rowCount(), rows + rowChange);
     if (action == "a") {

@@ -207,6 +207,15 @@ void TestDelegates::floatCellText_data()
                                    << "0.01";
     QTest::newRow("large unit cost") << "1250.5"
                                      << "1250.5";
+    // Every digit typed is kept, and shown no longer than it was typed.
+    QTest::newRow("seven digits") << "12345.67"
+                                  << "12345.67";
+    QTest::newRow("just below a power of ten") << "99999.99"
+                                               << "99999.99";
+    QTest::newRow("a million and more") << "1234567"
+                                        << "1234567";
+    QTest::newRow("ten digits") << "1234567.89"
+                                << "1234567.89";
 }
 
 void TestDelegates::floatCellText()
@@ -221,9 +230,10 @@ void TestDelegates::floatCellText()
         qobject_cast<QDoubleSpinBox*>(openCellEditor(editor->grid, 0, Book::IngredientCost));
     QVERIFY(spin);
     QCOMPARE(spin->maximum(), SpinBoxes::MaxAmount);
-    QCOMPARE(spin->decimals(), 2);
     QVERIFY(typeIntoCell(spin, typed));
     QCOMPARE(editor->grid->item(0, Book::IngredientCost)->text(), shown);
+    const int id = editor->grid->item(0, 0)->data(Qt::UserRole + 1).toInt();
+    QCOMPARE(_book.row(Book::Ingredients, id)[Book::IngredientCost].toDouble(), typed.toDouble());
 }
 
 void TestDelegates::floatEditorUsesPointInAnyLocale()
@@ -238,7 +248,7 @@ void TestDelegates::floatEditorUsesPointInAnyLocale()
     auto* spin = qobject_cast<QDoubleSpinBox*>(editor.get());
     QVERIFY(spin);
     spin->setValue(2.5);
-    QCOMPARE(spin->text(), QString("2.50"));
+    QCOMPARE(spin->text(), QString("2.5"));
 }
 
 // The combo lists the names of the linked table with the cell's selected; in

@@ -285,15 +285,18 @@ void TestRecipeList::renameMakesPageFollow()
 
 void TestRecipeList::noRecipeLeftClearsPage()
 {
-    // The page of a recipe that is gone must not stay, nor be printable.
+    // The page and panel of a recipe that is gone must not stay, nor be printable.
     build();
     activate("Shawarma");
     QVERIFY(_list->page.startsWith("<h1>Shawarma</h1>"));
-    _view->book.document.Clear();
-    _list->synchronize();
+    QVERIFY(_list->printButton->isEnabled());
+    deleteEveryItem(_list);
     QCOMPARE(_list->list->count(), 0);
     QVERIFY(_list->page.isEmpty());
     QVERIFY(pageShown().trimmed().isEmpty());
+    QVERIFY(!_list->printButton->isEnabled());
+    QCOMPARE(static_cast<QLineEdit*>(_list->nameEditor)->text(), QString());
+    QCOMPARE(_list->form.subTables.at(0)->grid->rowCount(), 0);
 }
 
 void TestRecipeList::htmlInNamesShownAsText_data()
@@ -415,6 +418,11 @@ void TestRecipeList::photoIconsAndCopies()
     QCOMPARE(copy->text(), QString("Shawarma"));
     QVERIFY(copy->data(IdRole).toInt() != item("Shawarma")->data(IdRole).toInt());
     QCOMPARE(iconImage(copy->icon()), iconImage(item("Shawarma")->icon()));
+    // The copy has its own lines and tags, and joins none of the original's plans.
+    const QString copied = " WHERE id_rec=" + copy->data(IdRole).toString();
+    QCOMPARE(queryRows("SELECT COUNT(*) FROM RecipeIngredients" + copied), QStringList{"9"});
+    QCOMPARE(queryRows("SELECT COUNT(*) FROM RecipeTags" + copied), QStringList{"2"});
+    QCOMPARE(queryRows("SELECT COUNT(*) FROM CookingPlanRecipes" + copied), QStringList{"0"});
 
     // Whatever form the source's picture takes.
     QPixmap blue(10, 10);

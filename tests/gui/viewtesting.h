@@ -5,6 +5,8 @@
 // and printing a page to a PDF file through the print dialog as a user does.
 
 #include "data/document.h"
+#include "editing/editabledatalist.h"
+#include "editing/editablesubtable.h"
 #include "lang/langmodel.h"
 #include "support/testsupport.h"
 
@@ -23,6 +25,7 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QStandardPaths>
+#include <QTableWidget>
 #include <QTest>
 #include <QTimer>
 #include <QWebElement>
@@ -102,6 +105,20 @@ inline void verifyShownAsText(const QString& name, const QString& built, QWebVie
     QCOMPARE(frame->findAllElements("img").count(), pictures);
     QCOMPARE(frame->findAllElements("script, li b, td b, td i, th b").count(), 0);
     QVERIFY(view->title().isEmpty());
+}
+
+// Deletes every item of the list with its delete button, answering Yes each time.
+inline void deleteEveryItem(EditableDataList* list)
+{
+    QTimer yes;
+    QObject::connect(&yes, &QTimer::timeout, [] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+            box->button(QMessageBox::Yes)->click();
+    });
+    yes.start(10);
+    QPushButton* remove = list->list->parentWidget()->findChild<QPushButton*>("d");
+    for (int left = list->list->count(); left > 0; --left)
+        QTest::mouseClick(remove, Qt::LeftButton);
 }
 
 inline QListWidgetItem* findItem(QListWidget* list, const QString& text)
