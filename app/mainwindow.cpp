@@ -1,7 +1,9 @@
 #include "app/mainwindow.h"
 
 #include "app/appinfo.h"
+#include "app/bookprogress.h"
 #include "app/colourtheme.h"
+#include "app/recentbooks.h"
 #include "app/setdial.h"
 #include "app/settings.h"
 #include "data/diagnostics.h"
@@ -78,6 +80,11 @@ MainWindow::MainWindow(QApplication* app, QWidget* parent)
 
     ui->setupUi(this);
     _initInterface();
+    _recentBooks = new RecentBooks(appSettings(), ui->menuFile, ui->actionSave, this);
+    connect(_recentBooks, &RecentBooks::openRequested, this, [this](const QString& name) {
+        if (!document.modified || _askToSave())
+            _openBook(name);
+    });
     _createSplash();
     on_actionNew_triggered();
 }
@@ -311,6 +318,7 @@ bool MainWindow::_selectFile(QString& fileName, bool saving)
     const AppInfo* info = AppInfo::instance();
     QFileDialog dialog(this, QString(), QString(), QString());
     dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setDirectory(_recentBooks->startFolder(document.fileName));
     dialog.setNameFilter(info->name + QLatin1Char(' ') + _translate(QStringLiteral("documents"))
                          + QStringLiteral("(*.carb)"));
     QString action;
@@ -332,6 +340,7 @@ bool MainWindow::_selectFile(QString& fileName, bool saving)
         return false;
     }
     fileName = selected.first();
+    _recentBooks->useFolderOf(fileName);
     return true;
 }
 
@@ -395,10 +404,27 @@ void MainWindow::on_actionOpen_triggered()
     if (document.modified && !_askToSave())
         return;
     QString name;
-    if (!_selectFile(name, false))
-        return;
-    if (!document.OpenDocument(name))
+    if (_selectFile(name, false))
+        _openBook(name);
+}
+
+void MainWindow::_openBook(const QString& fileName)
+{
+    BookProgressDialog progress(fileName, false, this);
+    if (document.OpenDocument(fileName, progress.callback()))
+        _recentBooks->add(fileName);
+    else
         _showFailure("Loading error");
+    _refresh();
+}
+
+void MainWindow::_saveBook(const QString& fileName)
+{
+    BookProgressDialog progress(fileName, true, this);
+    if (document.SaveDocument(fileName, progress.callback()))
+        _recentBooks->add(fileName);
+    else
+        _showFailure("Saving error");
     _refresh();
 }
 
@@ -417,9 +443,7 @@ void MainWindow::on_actionSave_triggered()
         on_actionSave_as_triggered();
         return;
     }
-    if (!document.SaveDocument(name))
-        _showFailure("Saving error");
-    _refresh();
+    _saveBook(name);
 }
 
 void MainWindow::on_actionSave_as_triggered()
@@ -433,9 +457,7 @@ void MainWindow::on_actionSave_as_triggered()
         if (!_confirmReplace(name))
             return;
     }
-    if (!document.SaveDocument(name))
-        _showFailure("Saving error");
-    _refresh();
+    _saveBook(name);
 }
 
 QString MainWindow::_translate(const QString& text) const

@@ -15,6 +15,7 @@ class EditableData;
 class LangModel;
 class QApplication;
 class QCloseEvent;
+class RecentBooks;
 class QSplashScreen;
 class QTabWidget;
 
@@ -85,6 +86,8 @@ private:
     bool _selectFile(QString& fileName, bool saving);
     bool _askToSave();
     bool _confirmReplace(const QString& fileName);
+    void _openBook(const QString& fileName);
+    void _saveBook(const QString& fileName);
     void _installQtTranslation(int languageIndex);
     void _refresh();
     void _showFailure(const char* message);
@@ -93,6 +96,7 @@ private:
     void _onTabChanged(int index);
 
     QTabWidget* _tabs;
+    RecentBooks* _recentBooks = nullptr;
     std::map<QWidget*, EditableData*> _pageEditors;
     // Editors filled before another editor changed the book.
     std::set<EditableData*> _staleEditors;
