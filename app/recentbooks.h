@@ -33,8 +33,6 @@ public:
     QString startFolder(const QString& currentBook) const;
     void useFolderOf(const QString& fileName);
 
-    QMenu* menu() const { return _menu; }
-
 signals:
     void openRequested(const QString& fileName);
 
