@@ -1,7 +1,9 @@
 #include "app/mainwindow.h"
 
 #include "app/appinfo.h"
+#include "app/bookprogress.h"
 #include "app/colourtheme.h"
+#include "app/recentbooks.h"
 #include "app/setdial.h"
 #include "settings/settings.h"
 #include "data/diagnostics.h"
@@ -89,6 +91,11 @@ MainWindow::MainWindow(QApplication* app, QWidget* parent)
 
     ui->setupUi(this);
     _initInterface();
+    _recentBooks = new RecentBooks(appSettings(), ui->menuFile, ui->actionSave, this);
+    connect(_recentBooks, &RecentBooks::openRequested, this, [this](const QString& name) {
+        if (_settleEdits() && (!document.modified || _askToSave()))
+            openBook(name);
+    });
     _createSplash();
     on_actionNew_triggered();
 }
@@ -349,6 +356,7 @@ bool MainWindow::_selectFile(QString& fileName, bool saving)
     const AppInfo* info = AppInfo::instance();
     QFileDialog dialog(this, QString(), QString(), QString());
     dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setDirectory(_recentBooks->startFolder(document.fileName));
     dialog.setNameFilter(info->name + QLatin1Char(' ') + _translate(QStringLiteral("documents"))
                          + QStringLiteral("(*.carb)"));
     QString action;
@@ -370,6 +378,7 @@ bool MainWindow::_selectFile(QString& fileName, bool saving)
         return false;
     }
     fileName = selected.first();
+    _recentBooks->useFolderOf(fileName);
     return true;
 }
 
@@ -443,8 +452,21 @@ void MainWindow::on_actionOpen_triggered()
 
 void MainWindow::openBook(const QString& fileName)
 {
-    if (!document.OpenDocument(fileName))
+    BookProgressDialog progress(fileName, false, this);
+    if (document.OpenDocument(fileName, progress.callback()))
+        _recentBooks->add(fileName);
+    else
         _showFailure("Loading error");
+    _refresh();
+}
+
+void MainWindow::_saveBook(const QString& fileName)
+{
+    BookProgressDialog progress(fileName, true, this);
+    if (document.SaveDocument(fileName, progress.callback()))
+        _recentBooks->add(fileName);
+    else
+        _showFailure("Saving error");
     _refresh();
 }
 
@@ -465,9 +487,7 @@ void MainWindow::on_actionSave_triggered()
         on_actionSave_as_triggered();
         return;
     }
-    if (!document.SaveDocument(name))
-        _showFailure("Saving error");
-    _refresh();
+    _saveBook(name);
 }
 
 void MainWindow::on_actionSave_as_triggered()
@@ -483,9 +503,7 @@ void MainWindow::on_actionSave_as_triggered()
         if (!_confirmReplace(name))
             return;
     }
-    if (!document.SaveDocument(name))
-        _showFailure("Saving error");
-    _refresh();
+    _saveBook(name);
 }
 
 QString MainWindow::_translate(const QString& text) const

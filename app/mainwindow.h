@@ -15,6 +15,7 @@ class EditableData;
 class LangModel;
 class QApplication;
 class QCloseEvent;
+class RecentBooks;
 class QSplashScreen;
 class QTabWidget;
 
@@ -90,6 +91,7 @@ private:
     bool _askToSave();
     bool _settleEdits();
     bool _confirmReplace(const QString& fileName);
+    void _saveBook(const QString& fileName);
     void _installQtTranslation(int languageIndex);
     void _refresh();
     void _showFailure(const char* message);
@@ -98,6 +100,7 @@ private:
     void _onTabChanged(int index);
 
     QTabWidget* _tabs;
+    RecentBooks* _recentBooks = nullptr;
     std::map<QWidget*, EditableData*> _pageEditors;
     // Editors filled before another editor changed the book.
     std::set<EditableData*> _staleEditors;

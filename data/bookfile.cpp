@@ -17,6 +17,10 @@ const qint32 FormatNumber = 1000;
 const qint32 EndMarker = 96012856;
 const QDataStream::Version StreamVersion = QDataStream::Qt_5_15;
 const QString OpenSavepoint = QStringLiteral("open_book");
+// Progress is told at the start of every table and every so many rows.
+const qint32 ProgressRows = 64;
+// A save counts each table as this many steps, whatever its size.
+const qint64 TableSteps = 1000;
 
 // The first "<n>.tmp" in the working directory that does not exist yet.
 QString temporaryFileName()
@@ -135,6 +139,14 @@ bool isValidId(const QVariant& value)
     return !value.isNull() && ok;
 }
 
+bool cancelled(const BookProgress& progress, qint64 done, qint64 total)
+{
+    if (!progress || progress(done, total))
+        return false;
+    CULINOR_DIAG("data", "Error: cancelled by the user");
+    return true;
+}
+
 bool streamFailed(const QDataStream& in)
 {
     if (in.status() == QDataStream::Ok)
@@ -156,7 +168,7 @@ QString insertWithIdStatement(const QString& table, const TableData& data)
 
 } // namespace
 
-bool Document::SaveDocument(QString fileName)
+bool Document::SaveDocument(QString fileName, const BookProgress& progress)
 {
     const QString temporary = temporaryFileName();
     QFile file(temporary);
@@ -166,7 +178,7 @@ bool Document::SaveDocument(QString fileName)
     }
     QDataStream out(&file);
     out.setVersion(StreamVersion);
-    if (!_writeBook(out)) {
+    if (!_writeBook(out, progress)) {
         file.close();
         QFile::remove(temporary);
         return false;
@@ -189,9 +201,11 @@ bool Document::SaveDocument(QString fileName)
     return true;
 }
 
-bool Document::_writeBook(QDataStream& out)
+bool Document::_writeBook(QDataStream& out, const BookProgress& progress)
 {
     out << FileId << FormatNumber << static_cast<qint32>(tables.size());
+    const qint64 steps = static_cast<qint64>(tables.size()) * TableSteps;
+    qint64 tablesDone = 0;
     for (const auto& table : tables) {
         out << table.first;
         QSqlQuery count(db);
@@ -212,6 +226,10 @@ bool Document::_writeBook(QDataStream& out)
         select.exec(QStringLiteral("SELECT * FROM ") + table.first);
         qint32 written = 0;
         while (select.next()) {
+            if (written % ProgressRows == 0
+                && cancelled(progress,
+                             tablesDone * TableSteps + TableSteps * written / qMax(rows, 1), steps))
+                return false;
             for (int column = 0; column < columns; ++column)
                 out << select.value(column);
             ++written;
@@ -224,12 +242,13 @@ bool Document::_writeBook(QDataStream& out)
             CULINOR_DIAG("data", "Error: the book could not be written completely");
             return false;
         }
+        ++tablesDone;
     }
     out << EndMarker;
-    return true;
+    return !cancelled(progress, steps, steps);
 }
 
-bool Document::OpenDocument(QString fileName)
+bool Document::OpenDocument(QString fileName, const BookProgress& progress)
 {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -254,7 +273,7 @@ bool Document::OpenDocument(QString fileName)
         return false;
     }
     Clear();
-    const bool loaded = _readBook(in);
+    const bool loaded = _readBook(in, progress);
     if (!loaded)
         savepoint.exec(QStringLiteral("ROLLBACK TO SAVEPOINT ") + OpenSavepoint);
     savepoint.exec(QStringLiteral("RELEASE SAVEPOINT ") + OpenSavepoint);
@@ -266,8 +285,9 @@ bool Document::OpenDocument(QString fileName)
     return true;
 }
 
-bool Document::_readBook(QDataStream& in)
+bool Document::_readBook(QDataStream& in, const BookProgress& progress)
 {
+    const qint64 size = in.device()->size();
     quint32 sections = 0;
     in >> sections;
     if (streamFailed(in))
@@ -292,6 +312,8 @@ bool Document::_readBook(QDataStream& in)
         insert.prepare(insertWithIdStatement(table, *data));
         QVariant value;
         for (qint32 row = 0; row < rows; ++row) {
+            if (row % ProgressRows == 0 && cancelled(progress, in.device()->pos(), size))
+                return false;
             for (int column = 0; column < columns; ++column) {
                 if (!readStoredValue(in, value)) {
                     streamFailed(in);
@@ -316,5 +338,5 @@ bool Document::_readBook(QDataStream& in)
         CULINOR_DIAG("data", "File end not found!");
         return false;
     }
-    return true;
+    return !cancelled(progress, size, size);
 }

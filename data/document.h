@@ -10,8 +10,13 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <functional>
 #include <map>
 #include <vector>
+
+// Told how far a load or save has got, as done out of total; answering false
+// cancels it, and the load or save then fails like any other.
+using BookProgress = std::function<bool(qint64 done, qint64 total)>;
 
 // The recipe book: an in-memory SQLite database declared from field schemas,
 // its row operations, table connections, and the .carb file format.
@@ -72,8 +77,8 @@ public:
                         float expenses);
 
     // File format.
-    bool SaveDocument(QString fileName);
-    bool OpenDocument(QString fileName);
+    bool SaveDocument(QString fileName, const BookProgress& progress = nullptr);
+    bool OpenDocument(QString fileName, const BookProgress& progress = nullptr);
 
     std::map<QString, TableData> tables;
     QSqlDatabase db;
@@ -84,6 +89,6 @@ private:
     const TableData* _table(const QString& name) const;
     TableData* _table(const QString& name);
     QString _insertStatement(const QString& table, const TableData& data, bool autoId) const;
-    bool _writeBook(QDataStream& out);
-    bool _readBook(QDataStream& in);
+    bool _writeBook(QDataStream& out, const BookProgress& progress);
+    bool _readBook(QDataStream& in, const BookProgress& progress);
 };

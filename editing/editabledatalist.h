@@ -10,6 +10,7 @@
 #include <vector>
 
 class EditableSubTable;
+class FlowLayout;
 class ImageLabel;
 class QFormLayout;
 class QHBoxLayout;
@@ -70,7 +71,7 @@ public:
     EditForm form;
     QHBoxLayout* buttonBar = nullptr;
     QSplitter* splitter = nullptr;
-    QHBoxLayout* saveBar = nullptr;
+    FlowLayout* saveBar = nullptr;
     VerticalScrollArea* scrollArea = nullptr;
     QVBoxLayout* listPanel = nullptr;
     QVBoxLayout* editorLayout = nullptr;

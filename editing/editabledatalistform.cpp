@@ -4,6 +4,7 @@
 #include "settings/settings.h"
 #include "data/diagnostics.h"
 #include "editing/editablesubtable.h"
+#include "editing/flowlayout.h"
 #include "editing/spinboxes.h"
 #include "editing/verticalscrollarea.h"
 #include "images/dropimagelabel.h"
@@ -122,8 +123,8 @@ QWidget* EditableDataList::_createEditorPanel(std::initializer_list<QString> exc
             CULINOR_DIAG("mainwindow", "Error: Subtable is incorrect");
     }
 
-    saveBar = new QHBoxLayout;
-    saveBar->addStretch();
+    // Wraps rather than widen the window in languages with long captions.
+    saveBar = new FlowLayout;
     saveBar->addWidget(
         new QLabel(QStringLiteral("<i>") +
                    translate(QStringLiteral("You can drag and drop text and images to fields")) +

@@ -7,8 +7,30 @@
 #include "images/webcamdialog.h"
 #include "lang/langmodel.h"
 
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QPixmap>
+#include <QStandardPaths>
+
+namespace {
+
+// The folder a picture was last chosen from in this run.
+QString lastPictureFolder;
+
+// Where the user keeps pictures, never the program's working directory.
+QString pictureStartFolder()
+{
+    for (const QString& folder :
+         {lastPictureFolder, QStandardPaths::writableLocation(QStandardPaths::PicturesLocation),
+          QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)}) {
+        if (!folder.isEmpty() && QFileInfo(folder).isDir())
+            return folder;
+    }
+    return QDir::homePath();
+}
+
+} // namespace
 
 ImageLabel* EditableDataList::_getImageLabel(QString name)
 {
@@ -43,10 +65,12 @@ void EditableDataList::onSetImageRequested()
                          QStringLiteral(" (*.bmp *.jpg *.jpeg *.png)"));
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setWindowTitle(translate(QStringLiteral("Select image")));
+    dialog.setDirectory(pictureStartFolder());
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         label->showInfo(QString());
         return;
     }
+    lastPictureFolder = QFileInfo(dialog.selectedFiles().first()).absolutePath();
     const QPixmap picture(dialog.selectedFiles().first());
     if (picture.isNull()) {
         CULINOR_DIAG("mainwindow", "Cannot load image: incorrect format");

@@ -4,6 +4,7 @@
 #include "data/diagnostics.h"
 #include "data/queryresult.h"
 #include "data/recipebook.h"
+#include "editing/flowlayout.h"
 #include "lang/langmodel.h"
 #include "views/pageview.h"
 #include "views/printwebview.h"

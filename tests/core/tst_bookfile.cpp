@@ -194,6 +194,71 @@ private slots:
         QCOMPARE(readFile(_dir->filePath("1.tmp")), readFile(elsewhere.filePath("book.carb")));
     }
 
+    void progressAndCancel_data()
+    {
+        QTest::addColumn<bool>("saving");
+        QTest::newRow("open") << false;
+        QTest::newRow("save") << true;
+    }
+
+    // Progress rises to its total; a cancel at any point, even after the last
+    // row, fails the load or save and changes neither the book nor the file.
+    void progressAndCancel()
+    {
+        QFETCH(bool, saving);
+        _fillOddBook();
+        for (int unit = 0; unit < 100; ++unit) {
+            const QVariant name[] = {QString("unit %1").arg(unit)};
+            _book->addRow(Book::Units, name, 1);
+        }
+        const QString name = _dir->filePath("book.carb");
+        QVERIFY(_book->SaveDocument(name));
+        const QByteArray file = readFile(name);
+        _book->modified = true;
+        _book->fileName = "previous.carb";
+
+        std::vector<std::pair<qint64, qint64>> reports;
+        int cancelAt = -1;
+        const BookProgress progress = [&](qint64 done, qint64 total) {
+            reports.emplace_back(done, total);
+            return int(reports.size()) - 1 != cancelAt;
+        };
+        const auto run = [&]() {
+            return saving ? _book->SaveDocument(name, progress)
+                          : _book->OpenDocument(name, progress);
+        };
+        QVERIFY(run());
+        const auto all = reports;
+        QVERIFY2(all.size() > 9, "progress told per table and per block of rows");
+        for (size_t i = 0; i < all.size(); ++i) {
+            QCOMPARE(all[i].second, all.back().second);
+            QVERIFY(all[i].first <= all[i].second && (i == 0 || all[i - 1].first <= all[i].first));
+        }
+        QCOMPARE(all.back().first, all.back().second);
+
+        for (int at : {0, int(all.size()) / 2, int(all.size()) - 1}) {
+            _book->modified = true;
+            _book->fileName = "previous.carb";
+            if (!saving) { // a book of its own that a cancelled load must bring back
+                _book->Clear();
+                const QVariant unit[] = {QStringLiteral("only")};
+                _book->addRow(Book::Units, unit, 1);
+            }
+            const QStringList current = _content();
+            reports.clear();
+            cancelAt = at;
+            MessageCapture capture;
+            QVERIFY(!run());
+            QCOMPARE(int(reports.size()), at + 1);
+            QCOMPARE(capture.diagnostics("Error: cancelled by the user"), 1);
+            QCOMPARE(_content(), current);
+            QCOMPARE(_book->fileName, QStringLiteral("previous.carb"));
+            QVERIFY(_book->modified);
+            QCOMPARE(readFile(name), file);
+            QCOMPARE(QDir(_dir->path()).entryList({"*.tmp"}, QDir::Files), QStringList());
+        }
+    }
+
     void badFiles_data()
     {
         using Out = QDataStream;

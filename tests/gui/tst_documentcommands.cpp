@@ -3,8 +3,37 @@
 // the status-bar messages.
 #include "shellfixture.h"
 
+#include "app/bookprogress.h"
+#include "settings/settings.h"
+
+#include <QMenu>
+#include <QProgressDialog>
 #include <QStatusBar>
 #include <QTemporaryDir>
+
+namespace {
+
+// Notes each progress dialog as it shows ("label", with " / Cancel" when it
+// has that button) and presses its Cancel at once.
+class ProgressCanceller : public QObject
+{
+public:
+    QStringList shown;
+
+protected:
+    bool eventFilter(QObject* object, QEvent* event) override
+    {
+        auto* dialog = qobject_cast<QProgressDialog*>(object);
+        if (dialog && event->type() == QEvent::Show) {
+            shown << dialog->labelText()
+                         + QLatin1String(dialog->findChild<QPushButton*>() ? " / Cancel" : "");
+            dialog->cancel();
+        }
+        return false;
+    }
+};
+
+} // namespace
 
 class TestDocumentCommands : public QObject
 {
@@ -12,17 +41,35 @@ class TestDocumentCommands : public QObject
 
 private slots:
     void initTestCase() { useTemporarySettingsStore(_settings.path()); }
-    void init() { _fixture.reset(new WindowFixture); }
+    void init()
+    {
+        if (appSettings()) {
+            appSettings()->remove(SettingKey::RecentBooks);
+            appSettings()->remove(SettingKey::LastFolder);
+        }
+        _fixture.reset(new WindowFixture);
+    }
     void cleanup() { _fixture.reset(); }
 
     void commands_data();
     void commands();
     void openFailureKeepsBook_data();
     void openFailureKeepsBook();
+    void recentBooks_data();
+    void recentBooks();
+    void dialogsStartWhereTheUserWorks_data();
+    void dialogsStartWhereTheUserWorks();
+    void longWorkShowsProgress_data();
+    void longWorkShowsProgress();
 
 private:
     MainWindow* _window() const { return _fixture->window; }
     Document& _document() const { return _fixture->window->document; }
+    QMenu* _recentMenu() const
+    {
+        return _window()->findChild<QMenu*>(QStringLiteral("menuRecent_books"));
+    }
+    bool _run(const QString& step);
 
     QTemporaryDir _settings;
     std::unique_ptr<WindowFixture> _fixture;
@@ -196,6 +243,187 @@ void TestDocumentCommands::openFailureKeepsBook()
     QVERIFY(_document().modified);
     QCOMPARE(_window()->windowTitle(), title);
     QCOMPARE(_fixture->probe->synchronized, 1); // the editors show the book again
+}
+
+void TestDocumentCommands::recentBooks_data()
+{
+    QTest::addColumn<QStringList>("steps"); // as _run() takes them
+    QTest::addColumn<QStringList>("books"); // the menu's entries, newest first
+    QTest::addColumn<QString>("open");      // the book open at the end
+    QTest::newRow("newest first, once each")
+        << QStringList{"save a.carb", "save b.carb", "open a.carb"}
+        << QStringList{"a.carb", "b.carb"} << "a.carb";
+    QStringList ten;
+    for (int i = 0; i < 10; ++i)
+        ten << QString("save %1.carb").arg(i);
+    QTest::newRow("the last eight") << ten
+                                    << QStringList{"9.carb", "8.carb", "7.carb", "6.carb",
+                                                   "5.carb", "4.carb", "3.carb", "2.carb"}
+                                    << "9.carb";
+    QTest::newRow("an entry opens its book")
+        << QStringList{"save a.carb", "save b.carb", "new", "recent 2"}
+        << QStringList{"a.carb", "b.carb"} << "a.carb";
+    QTest::newRow("a book gone is said so and dropped")
+        << QStringList{"save a.carb", "save b.carb", "delete a.carb", "recent 2"}
+        << QStringList{"b.carb"} << "b.carb";
+    QTest::newRow("a failed open is no entry")
+        << QStringList{"save a.carb", "junk bad.carb", "open bad.carb"} << QStringList{"a.carb"}
+        << "a.carb";
+    QTest::newRow("clear list") << QStringList{"save a.carb", "save b.carb", "clear"}
+                                << QStringList{} << "b.carb";
+}
+
+void TestDocumentCommands::recentBooks()
+{
+    QFETCH(QStringList, steps);
+    QFETCH(QStringList, books);
+    QFETCH(QString, open);
+    MessageCapture messages;
+    for (const QString& step : steps)
+        QVERIFY2(_run(step), qPrintable(step));
+    QStringList entries;
+    QStringList paths;
+    for (int i = 0; i < books.size(); ++i) {
+        paths << _fixture->scratch.filePath(books[i]);
+        entries << QString("&%1 %2").arg(i + 1).arg(paths.last());
+    }
+    QStringList shown;
+    for (QAction* action : _recentMenu()->actions())
+        shown << action->text();
+    QCOMPARE(shown, entries + QStringList({"", "Clear list"}));
+    QCOMPARE(_recentMenu()->isEnabled(), !books.isEmpty());
+    QCOMPARE(appSettings()->value(SettingKey::RecentBooks).toStringList(), paths);
+    QCOMPARE(_document().fileName, _fixture->scratch.filePath(open));
+}
+
+void TestDocumentCommands::dialogsStartWhereTheUserWorks_data()
+{
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("folder"); // in the scratch folder, or "Documents"
+    QTest::newRow("a new book: Documents") << QStringList{} << "actionOpen" << "Documents";
+    QTest::newRow("then the folder last used")
+        << QStringList{"mkdir sub", "save sub/a.carb", "new"} << "actionOpen" << "sub";
+    QTest::newRow("unless it is gone")
+        << QStringList{"mkdir sub", "save sub/a.carb", "new", "delete sub"} << "actionSave_as"
+        << "Documents";
+    QTest::newRow("the book's own folder first")
+        << QStringList{"mkdir sub", "save sub/a.carb", "mkdir other", "junk other/bad.carb",
+                       "open other/bad.carb"}
+        << "actionSave_as" << "sub";
+}
+
+void TestDocumentCommands::dialogsStartWhereTheUserWorks()
+{
+    QFETCH(QStringList, steps);
+    QFETCH(QString, command);
+    QFETCH(QString, folder);
+    MessageCapture messages;
+    for (const QString& step : steps)
+        QVERIFY2(_run(step), qPrintable(step));
+    QString shown;
+    QTimer::singleShot(0, [&shown]() {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (dialog) {
+            shown = dialog->directory().absolutePath();
+            dialog->reject();
+        }
+    });
+    trigger(_window(), qPrintable(command));
+    QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!QFileInfo(documents).isDir())
+        documents = QDir::homePath();
+    QCOMPARE(shown, folder == QLatin1String("Documents")
+                        ? documents
+                        : QDir(_fixture->scratch.filePath(folder)).absolutePath());
+    QVERIFY(shown != QDir::currentPath());
+}
+
+void TestDocumentCommands::longWorkShowsProgress_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QStringList>("script");
+    QTest::addColumn<QString>("dialog");
+    QTest::addColumn<int>("recipes"); // afterwards; the open book has none
+    QTest::addColumn<bool>("modified");
+    QTest::addColumn<QString>("status");
+    QTest::newRow("a cancelled open keeps the book")
+        << "actionOpen" << QStringList{"modified:No", "open:book.carb"}
+        << "Opening book.carb / Cancel" << 0 << true << "Loading error";
+    QTest::newRow("a save runs to its end")
+        << "actionSave" << QStringList{} << "Saving book.carb" << 0 << false << "";
+}
+
+// However short the work, a dialog allowed to show at once shows.
+void TestDocumentCommands::longWorkShowsProgress()
+{
+    QFETCH(QString, command);
+    QFETCH(QStringList, script);
+    QFETCH(QString, dialog);
+    QFETCH(int, recipes);
+    QFETCH(bool, modified);
+    QFETCH(QString, status);
+    QVERIFY(_fixture->prepareBook(QStringLiteral("saved"), true)); // the sample book's file
+    BookProgressDialog::showAfter = 0;
+    ProgressCanceller canceller;
+    qApp->installEventFilter(&canceller);
+    DialogLog dialogs;
+    answerDialogs(script, &dialogs);
+    MessageCapture messages;
+    trigger(_window(), qPrintable(command));
+    qApp->removeEventFilter(&canceller);
+    BookProgressDialog::showAfter = 500;
+    QCOMPARE(dialogs.steps, script);
+    QCOMPARE(canceller.shown, QStringList{dialog});
+    QCOMPARE(rowCount(_window(), QStringLiteral("Recipes")), recipes);
+    QCOMPARE(_document().fileName, _fixture->scratch.filePath("book.carb"));
+    QCOMPARE(_document().modified, modified);
+    QCOMPARE(_window()->statusBar()->currentMessage(), status);
+    QCOMPARE(filesIn(_fixture->scratch.path()),
+             QStringList(modified ? "book.carb:book" : "book.carb:empty"));
+}
+
+// Runs one step as a user would, "what name": "save", "open", "new",
+// "recent" (the n-th entry), "clear", "delete" (a file or folder), "mkdir",
+// "junk" (writes a file that is no book); names are in the scratch folder.
+// True when it met just the dialogs it expected.
+bool TestDocumentCommands::_run(const QString& step)
+{
+    const QString what = step.section(QLatin1Char(' '), 0, 0);
+    const QString name = step.section(QLatin1Char(' '), 1);
+    const QString path = _fixture->scratch.filePath(name);
+    QAction* action = nullptr;
+    QStringList script;
+    if (what == QLatin1String("save") || what == QLatin1String("open")) {
+        script << what + QLatin1Char(':') + name;
+        action = _window()->findChild<QAction*>(
+            QLatin1String(what == QLatin1String("save") ? "actionSave_as" : "actionOpen"));
+    } else if (what == QLatin1String("recent")) {
+        action = _recentMenu()->actions().value(name.toInt() - 1);
+        if (action && !QFile::exists(action->text().section(QLatin1Char(' '), 1)))
+            script << QStringLiteral("This book no longer exists.:Ok");
+    } else if (what == QLatin1String("new")) {
+        action = _window()->findChild<QAction*>(QStringLiteral("actionNew"));
+    } else if (what == QLatin1String("clear")) {
+        action = _window()->findChild<QAction*>(QStringLiteral("actionClear_recent_books"));
+    } else if (what == QLatin1String("delete")) {
+        if (!QFile::remove(path))
+            QDir(path).removeRecursively();
+    } else if (what == QLatin1String("mkdir")) {
+        QDir().mkpath(path);
+    } else {
+        QFile junk(path);
+        if (junk.open(QIODevice::WriteOnly))
+            junk.write("junk");
+    }
+    DialogLog dialogs;
+    answerDialogs(script, &dialogs);
+    if (action)
+        action->trigger();
+    qDeleteAll(modalWatchers().children());
+    return dialogs.steps == script && (action || what == QLatin1String("delete")
+                                       || what == QLatin1String("mkdir")
+                                       || what == QLatin1String("junk"));
 }
 
 QTEST_MAIN(TestDocumentCommands)

@@ -650,11 +650,13 @@ void TestImages::photoButtons()
     if (button == "Set image" && answer.isEmpty())
         photo()->infoLabel->setText("old message"); // cancelling clears an earlier message
     bool dialogShown = false;
-    QTimer::singleShot(0, this, [answer, file, &dialogShown]() {
+    QString startFolder;
+    QTimer::singleShot(0, this, [answer, file, &dialogShown, &startFolder]() {
         QWidget* modal = QApplication::activeModalWidget();
         dialogShown = modal != nullptr;
         if (auto* files = qobject_cast<QFileDialog*>(modal)) {
             QCOMPARE(files->nameFilters(), QStringList{"Image files (*.bmp *.jpg *.jpeg *.png)"});
+            startFolder = files->directory().absolutePath();
             if (answer.isEmpty())
                 return files->reject();
             files->selectFile(file);
@@ -668,6 +670,10 @@ void TestImages::photoButtons()
     MessageCapture messages;
     click(button);
     QCOMPARE(dialogShown, button != "Clear image");
+    // Where the user keeps pictures, never the program's working directory.
+    if (button == "Set image")
+        QVERIFY2(!startFolder.isEmpty() && startFolder != QDir::currentPath(),
+                 qPrintable(startFolder));
     if (button == "Set image")
         QCOMPARE(photo()->infoLabel->text(), info);
     QCOMPARE(messages.contains("Cannot load image: incorrect format"), !info.isEmpty());

@@ -21,6 +21,7 @@
 #include <QProcess>
 #include <QSignalSpy>
 #include <QSplashScreen>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -69,6 +70,8 @@ private slots:
     void pictures();
     void translatedInterface_data();
     void translatedInterface();
+    void fitsSmallScreens_data();
+    void fitsSmallScreens();
     void otherTabsRefreshAfterAnEdit();
     void editsMarkTheBookModified();
     void splash_data();
@@ -218,7 +221,8 @@ void TestMainWindow::menusAndToolBar()
         bars << describeActions(menu->text(), menu->menu()->actions());
     auto* toolBar = _window()->findChild<QToolBar*>();
     bars << describeActions(QStringLiteral("tool bar"), toolBar->actions());
-    QCOMPARE(bars, QStringList({"File: New Ctrl+N, Open Ctrl+O, Save Ctrl+S, Save as, Exit",
+    QCOMPARE(bars, QStringList({"File: New Ctrl+N, Open Ctrl+O, Recent books, Save Ctrl+S, "
+                                "Save as, Exit",
                                 "Settings: Options Ctrl+L", "Help: About F1, Visit website F2",
                                 "tool bar: New Ctrl+N, Save Ctrl+S, Open Ctrl+O"}));
 }
@@ -252,17 +256,19 @@ void TestMainWindow::pictures()
 void TestMainWindow::translatedInterface_data()
 {
     QTest::addColumn<int>("language");
-    QTest::addColumn<QStringList>("texts"); // menus, tabs, book title, Qt's Cancel button
+    // Menus, recent books, tabs, book title, Qt's Cancel button.
+    QTest::addColumn<QStringList>("texts");
     QTest::newRow("Russian") << 1
-                             << QStringList({"Файл", "Параметры", "Справка", "Рецепты",
-                                             "Ингредиенты", "Планы готовки", "Книга рецептов",
-                                             "Отмена"});
+                             << QStringList({"Файл", "Параметры", "Справка", "Недавние книги",
+                                             "Рецепты", "Ингредиенты", "Планы готовки",
+                                             "Книга рецептов", "Отмена"});
     QTest::newRow("French") << 2
-                            << QStringList({"Fichier", "Paramètres", "Aide", "Recettes",
-                                            "Ingrédients", "Plans de repas", "Livre de recettes",
-                                            "Annuler"});
+                            << QStringList({"Fichier", "Paramètres", "Aide", "Livres récents",
+                                            "Recettes", "Ingrédients", "Plans de repas",
+                                            "Livre de recettes", "Annuler"});
     QTest::newRow("German") << 3
-                            << QStringList({"Datei", "Einstellungen", "Hilfe", "Rezepte", "Zutaten",
+                            << QStringList({"Datei", "Einstellungen", "Hilfe",
+                                            "Zuletzt verwendete Bücher", "Rezepte", "Zutaten",
                                             "Kochpläne", "Rezeptbuch", "Abbrechen"});
 }
 
@@ -277,6 +283,7 @@ void TestMainWindow::translatedInterface()
     QStringList shown;
     for (QAction* menu : _window()->menuBar()->actions())
         shown << menu->text();
+    shown << _window()->findChild<QMenu*>(QStringLiteral("menuRecent_books"))->title();
     for (int i = 0; i < 3; ++i)
         shown << _window()->findChild<QTabWidget*>()->tabText(i);
     QMessageBox box;
@@ -285,6 +292,47 @@ void TestMainWindow::translatedInterface()
     QCOMPARE(shown, texts);
     // Every text the window showed had a translation.
     QVERIFY(_window()->langModel->untranslated.empty());
+}
+
+void TestMainWindow::fitsSmallScreens_data()
+{
+    QTest::addColumn<int>("language");
+    for (int language = 0; language < 4; ++language)
+        QTest::addRow("%s", qPrintable(LangModel::languageCodes().at(language))) << language;
+}
+
+// On a 1024 x 768 screen, every tab, with the plan report shown, fits with
+// all its buttons inside the window.
+void TestMainWindow::fitsSmallScreens()
+{
+    QFETCH(int, language);
+    if (!appSettings())
+        _start();
+    appSettings()->setValue(SettingKey::Language, language);
+    _start();
+    _window()->show();
+    _window()->resize(1024, 768);
+    auto* tabs = _window()->findChild<QTabWidget*>();
+    for (int tab = 0; tab < 3; ++tab) {
+        QTest::mouseClick(tabs->tabBar(), Qt::LeftButton, {},
+                          tabs->tabBar()->tabRect(tab).center());
+        QCOMPARE(tabs->currentIndex(), tab);
+        for (QPushButton* button : tabs->currentWidget()->findChildren<QPushButton*>()) {
+            if (button->text() == translate(QStringLiteral("Show/hide details")))
+                QTest::mouseClick(button, Qt::LeftButton);
+        }
+        QApplication::processEvents();
+        const QSize least = _window()->minimumSizeHint().expandedTo(_window()->minimumSize());
+        QVERIFY2(least.width() <= 1024 && least.height() <= 768,
+                 qPrintable(tabs->tabText(tab) + QString(": %1 x %2").arg(least.width())
+                                                     .arg(least.height())));
+        QCOMPARE(_window()->size(), QSize(1024, 768));
+        for (QPushButton* button : tabs->currentWidget()->findChildren<QPushButton*>()) {
+            if (button->isVisible())
+                QVERIFY2(button->mapTo(_window(), QPoint(button->width(), 0)).x() <= 1024,
+                         qPrintable(button->text()));
+        }
+    }
 }
 
 void TestMainWindow::otherTabsRefreshAfterAnEdit()
