@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -18,14 +19,20 @@ const qint32 EndMarker = 96012856;
 const QDataStream::Version StreamVersion = QDataStream::Qt_5_15;
 const QString OpenSavepoint = QStringLiteral("open_book");
 
-// The first "<n>.tmp" in the working directory that does not exist yet.
-QString temporaryFileName()
+// Creates and opens the first free "<n>.tmp" of the folder. The file is made
+// anew (never opened through an existing name or a symlink planted there);
+// a name that is taken passes to the next number. False when the folder
+// refuses new files.
+bool createTemporaryFile(QFile& file, const QString& folder)
 {
-    const QDir workingDir(QDir::currentPath());
+    const QDir dir(folder);
     for (quint64 counter = 0;; ++counter) {
-        const QString name = workingDir.filePath(QString::number(counter) + QStringLiteral(".tmp"));
-        if (!QFile::exists(name))
-            return name;
+        file.setFileName(dir.filePath(QString::number(counter) + QStringLiteral(".tmp")));
+        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+            return true;
+        const QFileInfo taken(file.fileName());
+        if (!taken.exists() && !taken.isSymLink())
+            return false;
     }
 }
 
@@ -158,12 +165,12 @@ QString insertWithIdStatement(const QString& table, const TableData& data)
 
 bool Document::SaveDocument(QString fileName)
 {
-    const QString temporary = temporaryFileName();
-    QFile file(temporary);
-    if (!file.open(QIODevice::WriteOnly)) {
+    QFile file;
+    if (!createTemporaryFile(file, QDir::currentPath())) {
         CULINOR_DIAG("data", "Cannot open file for saving!");
         return false;
     }
+    const QString temporary = file.fileName();
     QDataStream out(&file);
     out.setVersion(StreamVersion);
     if (!_writeBook(out)) {
@@ -178,9 +185,9 @@ bool Document::SaveDocument(QString fileName)
         QFile::remove(temporary);
         return false;
     }
-    // The temporary file stays when the target cannot be replaced: it holds the whole book.
     if (!replaceFile(temporary, fileName)) {
         CULINOR_DIAG("data", QStringLiteral("Error: cannot write ") + fileName);
+        QFile::remove(temporary); // a copy left behind at every failure would fill the disk
         return false;
     }
     QFile::remove(temporary);

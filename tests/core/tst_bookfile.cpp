@@ -162,7 +162,7 @@ private slots:
     }
 
     // The book is first written to the first free "<n>.tmp" of the working directory,
-    // which keeps it when the target cannot be replaced.
+    // which is removed again when the target cannot be replaced.
     void failedSaveChangesNothing()
     {
         QFETCH(QString, target);
@@ -188,10 +188,42 @@ private slots:
             return;
         }
         QCOMPARE(readFile(_dir->filePath("0.tmp")), QByteArray("keep me"));
-        // The next save passes over both and leaves no file of its own.
+        // The failed save leaves no copy of the book behind.
+        QCOMPARE(QDir(_dir->path()).entryList({"*.tmp"}, QDir::Files), QStringList{"0.tmp"});
+    }
+
+    // A name taken in the working directory, even by a symlink to nowhere, is
+    // passed over and left as it is: the book never goes where a link points.
+    void temporaryNameTaken_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("file") << "file";
+        QTest::newRow("folder") << "folder";
+        QTest::newRow("symlink to nowhere") << "dangling";
+        QTest::newRow("symlink to a file") << "link";
+    }
+
+    void temporaryNameTaken()
+    {
+        QFETCH(QString, kind);
+        _book->fillSampleBook();
+        QTemporaryDir elsewhere;
+        const QString pointed = elsewhere.filePath("pointed");
+        const QString taken = _dir->filePath("0.tmp");
+        if (kind == "file" || kind == "link")
+            QVERIFY(writeFile(kind == "file" ? taken : pointed, "keep me"));
+        if (kind == "folder")
+            QVERIFY(QDir(_dir->path()).mkdir("0.tmp"));
+        else if (kind != "file")
+            QVERIFY(QFile::link(pointed, taken));
         QVERIFY(_book->SaveDocument(elsewhere.filePath("book.carb")));
-        QVERIFY(!QFile::exists(_dir->filePath("2.tmp")));
-        QCOMPARE(readFile(_dir->filePath("1.tmp")), readFile(elsewhere.filePath("book.carb")));
+        QCOMPARE(QFileInfo(taken).isSymLink(), kind == "dangling" || kind == "link");
+        QCOMPARE(QFileInfo(taken).isDir(), kind == "folder");
+        QCOMPARE(QFile::exists(pointed), kind == "link");
+        if (kind != "folder")
+            QCOMPARE(readFile(taken), QByteArray(kind == "dangling" ? "" : "keep me"));
+        QCOMPARE(QDir(_dir->path()).entryList({"*.tmp"}, QDir::AllEntries | QDir::System),
+                 QStringList{"0.tmp"});
     }
 
     void badFiles_data()
