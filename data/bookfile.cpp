@@ -11,6 +11,8 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+#include <limits>
+
 namespace {
 
 const qint32 FileId = 81169248;
@@ -140,6 +142,24 @@ bool isValidId(const QVariant& value)
     bool ok = false;
     value.toLongLong(&ok);
     return !value.isNull() && ok;
+}
+
+// The widgets keep ids as int, and -1 stands for "no row": a number outside
+// the range would be taken for another row. Row ids start at 1 as the
+// database gives them; a link may also hold -1 or a row that is gone.
+bool fitsIdRange(const QVariant& value, double lowest)
+{
+    bool ok = false;
+    const double number = value.toDouble(&ok);
+    return !ok || (number >= lowest && number <= std::numeric_limits<int>::max());
+}
+
+bool idInRange(const TableData& data, int column, const QVariant& value)
+{
+    if (column == 0)
+        return fitsIdRange(value, 1);
+    return data.fields[static_cast<size_t>(column - 1)].type != MD_SEL
+           || fitsIdRange(value, std::numeric_limits<int>::min());
 }
 
 bool streamFailed(const QDataStream& in)
@@ -306,6 +326,10 @@ bool Document::_readBook(QDataStream& in)
                 }
                 if (column == 0 && !isValidId(value)) {
                     CULINOR_DIAG("data", "Error: a row in the file has no valid id");
+                    return false;
+                }
+                if (!idInRange(*data, column, value)) {
+                    CULINOR_DIAG("data", "Error: an id in the file is out of range");
                     return false;
                 }
                 insert.bindValue(column, value);

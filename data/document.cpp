@@ -6,6 +6,8 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 
+#include <limits>
+
 namespace {
 
 // The error text of a query, empty when it has no valid error.
@@ -55,6 +57,17 @@ bool Document::createTable(QString name, TableData data)
     QSqlQuery query(db);
     query.exec(QStringLiteral("CREATE TABLE ") + name + QStringLiteral(" (") + columns
                + QLatin1Char(')'));
+    if (query.lastError().isValid()) {
+        CULINOR_DIAG("data", name + QStringLiteral(" table not created"));
+        return false;
+    }
+    // The widgets keep ids as int: a row the database would number past that
+    // range (after a book whose ids reach its end) is refused, not mistaken
+    // for another one.
+    query.exec(QStringLiteral("CREATE TRIGGER ") + name + QStringLiteral("_id_range AFTER INSERT ON ")
+               + name + QStringLiteral(" WHEN NEW.id NOT BETWEEN 1 AND ")
+               + QString::number(std::numeric_limits<int>::max())
+               + QStringLiteral(" BEGIN SELECT RAISE(ABORT, 'id out of range'); END"));
     if (query.lastError().isValid()) {
         CULINOR_DIAG("data", name + QStringLiteral(" table not created"));
         return false;

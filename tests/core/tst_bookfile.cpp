@@ -276,6 +276,24 @@ private slots:
             out << qint32(1) << QString("Tags") << qint32(1) << QVariant(QVariant::Int)
                 << QVariant("tag") << EndMarker;
         }) << "Error: a row in the file has no valid id";
+        // The widgets keep ids as int: an id past that range would pass for another row.
+        const QString range = "Error: an id in the file is out of range";
+        const auto tag = [](const QVariant& id) {
+            return bookFile([id](Out& out) {
+                out << qint32(1) << QString("Tags") << qint32(1) << id << QVariant("tag")
+                    << EndMarker;
+            });
+        };
+        QTest::newRow("id past the int range") << tag(qlonglong(4294967297)) << range;
+        QTest::newRow("id just past the int range") << tag(2147483648.0) << range;
+        QTest::newRow("id as text past the int range") << tag("4294967297") << range;
+        QTest::newRow("id zero") << tag(0) << range;
+        QTest::newRow("id -1, meaning no row") << tag(-1) << range;
+        QTest::newRow("link past the int range") << bookFile([](Out& out) {
+            out << qint32(1) << QString("Ingredients") << qint32(1) << QVariant(4)
+                << QVariant("Flour") << QVariant(qulonglong(4294967297)) << QVariant(1.0)
+                << QVariant(1.0) << EndMarker;
+        }) << range;
         QTest::newRow("duplicate id") << bookFile([](Out& out) {
             out << qint32(1) << QString("Tags") << qint32(2) << QVariant(3) << QVariant("tag")
                 << QVariant(3) << QVariant("tag") << EndMarker;
@@ -326,6 +344,23 @@ private slots:
         QCOMPARE(_content(), before);
         QVERIFY(writeFile(name, bytes));
         QVERIFY(_book->OpenDocument(name));
+    }
+
+    // A book whose last id ends the int range opens; a new row that would be
+    // numbered past it is refused.
+    void lastIdOfTheRange()
+    {
+        const QString name = _dir->filePath("last.carb");
+        QVERIFY(writeFile(name, bookFile([](QDataStream& out) {
+                              out << qint32(1) << QString("Tags") << qint32(1)
+                                  << QVariant(2147483647) << QVariant("tag") << EndMarker;
+                          })));
+        QVERIFY(_book->OpenDocument(name));
+        const QVariant tag[] = {QStringLiteral("new")};
+        MessageCapture capture;
+        QCOMPARE(_book->addRow(Book::Tags, tag, 1), -1);
+        QVERIFY(capture.contains("id out of range"));
+        QCOMPARE(queryRows("SELECT * FROM Tags"), QStringList{"2147483647 tag"});
     }
 
     // Files of other writers: no sections at all, ids as 32-bit ints, numbers as
