@@ -47,7 +47,7 @@ void EditableDataList::onSetImageRequested()
         label->showInfo(QString());
         return;
     }
-    const QPixmap picture(dialog.selectedFiles().first());
+    const QPixmap picture = QPixmap::fromImage(readPictureFile(dialog.selectedFiles().first()));
     if (picture.isNull()) {
         CULINOR_DIAG("mainwindow", "Cannot load image: incorrect format");
         label->showInfo(QStringLiteral("<i>") +

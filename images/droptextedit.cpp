@@ -69,9 +69,8 @@ void DropTextEdit::insertFromMimeData(const QMimeData* source)
 
 void DropTextEdit::testLoad(QNetworkReply* reply)
 {
-    QImage picture;
-    picture.loadFromData(reply->readAll());
+    const QImage picture = readPicture(reply->readAll());
     if (picture.isNull())
         return;
-    setHtml(bodyHtml() + pictureToHtml(scaleForDisplay(picture)));
+    setHtml(bodyHtml() + pictureToHtml(picture));
 }
