@@ -180,6 +180,8 @@ private slots:
     void textPastesPlainText();
     void textEmbedsRawPictures();
     void textDownloadsImageUrlsOnly();
+    void textShowsOnlyItsOwnPictures_data();
+    void textShowsOnlyItsOwnPictures();
     void rawPictureSurvivesSaveAndReload();
     void unchangedPhotoKeepsItsBytes();
 
@@ -593,6 +595,41 @@ void TestImages::textDownloadsImageUrlsOnly()
     const QString body = edit.bodyHtml();
     QVERIFY(body.indexOf("Before") < body.indexOf("data:image/jpg;base64,"));
     QCOMPARE(decodeFirstDataImage(body).size(), QSize(200, 50));
+}
+
+void TestImages::textShowsOnlyItsOwnPictures_data()
+{
+    QTest::addColumn<QString>("source"); // %1: the working directory
+    QTest::addColumn<QSize>("shown");    // 1 x 1: a blank instead of the picture
+    QTest::addColumn<bool>("refused");
+    const auto data = [](const QByteArray& bytes) {
+        return "data:image/png;base64," + QString::fromLatin1(bytes.toBase64());
+    };
+    QTest::newRow("data") << data(encoded(picture(60, 40, true), "PNG")) << QSize(60, 40) << false;
+    QTest::newRow("data too large") << data(pictureBomb("PNG")) << QSize(1, 1) << true;
+    QTest::newRow("local file") << "file://%1/dropped.png" << QSize(1, 1) << false;
+    QTest::newRow("file path") << "%1/dropped.png" << QSize(1, 1) << false;
+}
+
+// A text from someone else's book reads no file of the disk and decodes no
+// picture too large.
+void TestImages::textShowsOnlyItsOwnPictures()
+{
+    QFETCH(QString, source);
+    QFETCH(QSize, shown);
+    QFETCH(bool, refused);
+    QVERIFY(picture(50, 80, true).save(_book.dir->filePath("dropped.png")));
+    source.replace("%1", _book.dir->path());
+    DropTextEdit edit;
+    MessageCapture messages;
+    edit.setHtml("<p>Stir</p><img src=\"" + source + "\">");
+    edit.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&edit));
+    const QImage image =
+        qvariant_cast<QImage>(edit.document()->resource(QTextDocument::ImageResource, source));
+    QCOMPARE(image.size(), shown);
+    QCOMPARE(messages.contains("Picture refused: 65500 x 65500 pixels"), refused);
+    QVERIFY(edit.bodyHtml().contains(source)); // stored again as it was
 }
 
 void TestImages::rawPictureSurvivesSaveAndReload()
