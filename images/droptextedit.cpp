@@ -7,7 +7,6 @@
 #include <QMimeData>
 #include <QNetworkReply>
 #include <QNetworkRequest>
-#include <QTextDocument>
 
 DropTextEdit::DropTextEdit(QWidget* parent) : QTextEdit(parent)
 {
@@ -70,22 +69,7 @@ void DropTextEdit::insertFromMimeData(const QMimeData* source)
 
 QVariant DropTextEdit::loadResource(int type, const QUrl& name)
 {
-    QByteArray bytes;
-    QString format;
-    if (type == QTextDocument::ImageResource
-        && classifyImageSource(name.toString(), bytes, format) == ImageSourceKind::Data) {
-        const QImage picture = readPicture(bytes, format.toLatin1().constData());
-        if (!picture.isNull())
-            return picture;
-    }
-    // Anything but a null image, or the document would look for the picture
-    // itself, in files too: an empty pixel stands for a picture not shown.
-    if (type == QTextDocument::ImageResource) {
-        QImage nothing(1, 1, QImage::Format_ARGB32);
-        nothing.fill(Qt::transparent);
-        return nothing;
-    }
-    return QByteArray("");
+    return textResource(type, name);
 }
 
 void DropTextEdit::testLoad(QNetworkReply* reply)

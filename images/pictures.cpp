@@ -6,6 +6,7 @@
 #include <QBuffer>
 #include <QDir>
 #include <QImageReader>
+#include <QTextDocument>
 
 namespace {
 
@@ -56,6 +57,22 @@ QImage readPictureFile(const QString& fileName, bool* tooLarge)
 {
     QImageReader reader(fileName);
     return readForDisplay(reader, tooLarge);
+}
+
+QVariant textResource(int type, const QUrl& name)
+{
+    if (type != QTextDocument::ImageResource)
+        return QByteArray("");
+    QByteArray bytes;
+    QString format;
+    if (classifyImageSource(name.toString(), bytes, format) == ImageSourceKind::Data) {
+        const QImage picture = readPicture(bytes, format.toLatin1().constData());
+        if (!picture.isNull())
+            return picture;
+    }
+    QImage blank(1, 1, QImage::Format_ARGB32);
+    blank.fill(Qt::transparent);
+    return blank;
 }
 
 QPixmap scaleForDisplay(const QPixmap& picture)

@@ -5,6 +5,7 @@
 #include <QPixmap>
 #include <QString>
 #include <QStringList>
+#include <QUrl>
 #include <QVariant>
 
 class ImageLabel;
@@ -32,6 +33,12 @@ QImage scaleForDisplay(const QImage& picture);
 QImage readPicture(const QByteArray& bytes, const char* format = nullptr,
                    bool* tooLarge = nullptr);
 QImage readPictureFile(const QString& fileName, bool* tooLarge = nullptr);
+
+// What a rich text document shows for a resource its HTML names: a picture
+// the text holds as data, read by readPicture; for any other picture, or one
+// refused, a blank pixel (never null, which would make the document read it
+// from the disk itself); an empty text for any other resource.
+QVariant textResource(int type, const QUrl& name);
 
 // Encodes as PNG when the picture has an alpha channel, else as JPG.
 // format receives "png" or "jpg".
