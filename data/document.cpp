@@ -51,23 +51,16 @@ TableData* Document::_table(const QString& name)
 bool Document::createTable(QString name, TableData data)
 {
     tables.emplace(name, data); // an existing declaration stays
-    QString columns = QStringLiteral("id INTEGER PRIMARY KEY NOT NULL");
+    // The widgets keep ids as int: a row the database would number past that
+    // range (after a book whose ids reach its end) is refused, not mistaken
+    // for another one.
+    QString columns = QStringLiteral("id INTEGER PRIMARY KEY NOT NULL CHECK (id BETWEEN 1 AND ")
+                      + QString::number(std::numeric_limits<int>::max()) + QLatin1Char(')');
     for (const TF& field : data.fields)
         columns += QStringLiteral(", ") + field.name + QLatin1Char(' ') + field.sqlType;
     QSqlQuery query(db);
     query.exec(QStringLiteral("CREATE TABLE ") + name + QStringLiteral(" (") + columns
                + QLatin1Char(')'));
-    if (query.lastError().isValid()) {
-        CULINOR_DIAG("data", name + QStringLiteral(" table not created"));
-        return false;
-    }
-    // The widgets keep ids as int: a row the database would number past that
-    // range (after a book whose ids reach its end) is refused, not mistaken
-    // for another one.
-    query.exec(QStringLiteral("CREATE TRIGGER ") + name + QStringLiteral("_id_range AFTER INSERT ON ")
-               + name + QStringLiteral(" WHEN NEW.id NOT BETWEEN 1 AND ")
-               + QString::number(std::numeric_limits<int>::max())
-               + QStringLiteral(" BEGIN SELECT RAISE(ABORT, 'id out of range'); END"));
     if (query.lastError().isValid()) {
         CULINOR_DIAG("data", name + QStringLiteral(" table not created"));
         return false;
