@@ -12,5 +12,5 @@ QNetworkReply* DataOnlyNetworkAccess::createRequest(Operation operation,
         return QNetworkAccessManager::createRequest(operation, request, outgoingData);
     // A request without an address gets the base class's "unknown protocol"
     // error reply, which opens no connection and no file.
-    return QNetworkAccessManager::createRequest(operation, QNetworkRequest(), outgoingData);
+    return QNetworkAccessManager::createRequest(GetOperation, QNetworkRequest(), nullptr);
 }

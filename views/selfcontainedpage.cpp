@@ -12,6 +12,6 @@ bool SelfContainedPage::acceptNavigationRequest(QWebFrame* frame, const QNetwork
 {
     // The page's own content comes through setHtml(), which asks nothing here.
     if (type == NavigationTypeLinkClicked)
-        return QWebPage::acceptNavigationRequest(frame, request, type); // delegated, not followed
+        QWebPage::acceptNavigationRequest(frame, request, type); // emits linkClicked()
     return false;
 }
