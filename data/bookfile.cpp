@@ -6,9 +6,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QSqlError>
 #include <QSqlQuery>
+
+#include <limits>
 
 namespace {
 
@@ -22,14 +25,20 @@ const qint32 ProgressRows = 64;
 // A save counts each table as this many steps, whatever its size.
 const qint64 TableSteps = 1000;
 
-// The first "<n>.tmp" in the working directory that does not exist yet.
-QString temporaryFileName()
+// Creates and opens the first free "<n>.tmp" of the folder. The file is made
+// anew (never opened through an existing name or a symlink planted there);
+// a name that is taken passes to the next number. False when the folder
+// refuses new files.
+bool createTemporaryFile(QFile& file, const QString& folder)
 {
-    const QDir workingDir(QDir::currentPath());
+    const QDir dir(folder);
     for (quint64 counter = 0;; ++counter) {
-        const QString name = workingDir.filePath(QString::number(counter) + QStringLiteral(".tmp"));
-        if (!QFile::exists(name))
-            return name;
+        file.setFileName(dir.filePath(QString::number(counter) + QStringLiteral(".tmp")));
+        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+            return true;
+        const QFileInfo taken(file.fileName());
+        if (!taken.exists() && !taken.isSymLink())
+            return false;
     }
 }
 
@@ -147,6 +156,24 @@ bool cancelled(const BookProgress& progress, qint64 done, qint64 total)
     return true;
 }
 
+// The widgets keep ids as int, and -1 stands for "no row": a number outside
+// the range would be taken for another row. Row ids start at 1 as the
+// database gives them; a link may also hold -1 or a row that is gone.
+bool fitsIdRange(const QVariant& value, double lowest)
+{
+    bool ok = false;
+    const double number = value.toDouble(&ok);
+    return !ok || (number >= lowest && number <= std::numeric_limits<int>::max());
+}
+
+bool idInRange(const TableData& data, int column, const QVariant& value)
+{
+    if (column == 0)
+        return fitsIdRange(value, 1);
+    return data.fields[static_cast<size_t>(column - 1)].type != MD_SEL
+           || fitsIdRange(value, std::numeric_limits<int>::min());
+}
+
 bool streamFailed(const QDataStream& in)
 {
     if (in.status() == QDataStream::Ok)
@@ -170,12 +197,12 @@ QString insertWithIdStatement(const QString& table, const TableData& data)
 
 bool Document::SaveDocument(QString fileName, const BookProgress& progress)
 {
-    const QString temporary = temporaryFileName();
-    QFile file(temporary);
-    if (!file.open(QIODevice::WriteOnly)) {
+    QFile file;
+    if (!createTemporaryFile(file, QDir::currentPath())) {
         CULINOR_DIAG("data", "Cannot open file for saving!");
         return false;
     }
+    const QString temporary = file.fileName();
     QDataStream out(&file);
     out.setVersion(StreamVersion);
     if (!_writeBook(out, progress)) {
@@ -190,9 +217,9 @@ bool Document::SaveDocument(QString fileName, const BookProgress& progress)
         QFile::remove(temporary);
         return false;
     }
-    // The temporary file stays when the target cannot be replaced: it holds the whole book.
     if (!replaceFile(temporary, fileName)) {
         CULINOR_DIAG("data", QStringLiteral("Error: cannot write ") + fileName);
+        QFile::remove(temporary); // a copy left behind at every failure would fill the disk
         return false;
     }
     QFile::remove(temporary);
@@ -321,6 +348,10 @@ bool Document::_readBook(QDataStream& in, const BookProgress& progress)
                 }
                 if (column == 0 && !isValidId(value)) {
                     CULINOR_DIAG("data", "Error: a row in the file has no valid id");
+                    return false;
+                }
+                if (!idInRange(*data, column, value)) {
+                    CULINOR_DIAG("data", "Error: an id in the file is out of range");
                     return false;
                 }
                 insert.bindValue(column, value);

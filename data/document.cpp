@@ -6,6 +6,8 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 
+#include <limits>
+
 namespace {
 
 // The error text of a query, empty when it has no valid error.
@@ -49,7 +51,11 @@ TableData* Document::_table(const QString& name)
 bool Document::createTable(QString name, TableData data)
 {
     tables.emplace(name, data); // an existing declaration stays
-    QString columns = QStringLiteral("id INTEGER PRIMARY KEY NOT NULL");
+    // The widgets keep ids as int: a row the database would number past that
+    // range (after a book whose ids reach its end) is refused, not mistaken
+    // for another one.
+    QString columns = QStringLiteral("id INTEGER PRIMARY KEY NOT NULL CHECK (id BETWEEN 1 AND ")
+                      + QString::number(std::numeric_limits<int>::max()) + QLatin1Char(')');
     for (const TF& field : data.fields)
         columns += QStringLiteral(", ") + field.name + QLatin1Char(' ') + field.sqlType;
     QSqlQuery query(db);

@@ -71,7 +71,7 @@ void EditableDataList::onSetImageRequested()
         return;
     }
     lastPictureFolder = QFileInfo(dialog.selectedFiles().first()).absolutePath();
-    const QPixmap picture(dialog.selectedFiles().first());
+    const QPixmap picture = QPixmap::fromImage(readPictureFile(dialog.selectedFiles().first()));
     if (picture.isNull()) {
         CULINOR_DIAG("mainwindow", "Cannot load image: incorrect format");
         label->showInfo(QStringLiteral("<i>") +

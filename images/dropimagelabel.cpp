@@ -18,8 +18,7 @@ DropImageLabel::DropImageLabel(QWidget* parent) : ImageLabel(parent)
 
 void DropImageLabel::testLoad(QNetworkReply* reply)
 {
-    QPixmap picture;
-    picture.loadFromData(reply->readAll());
+    const QPixmap picture = QPixmap::fromImage(readPicture(reply->readAll()));
     if (!picture.isNull())
         setImage(picture, false);
 }
@@ -72,8 +71,8 @@ bool DropImageLabel::_takeHtmlImages(const QString& html)
             found = true;
             break;
         case ImageSourceKind::Data: {
-            QPixmap picture;
-            picture.loadFromData(bytes, format.toLatin1().constData());
+            const QPixmap picture =
+                QPixmap::fromImage(readPicture(bytes, format.toLatin1().constData()));
             if (!picture.isNull()) {
                 setImage(picture, false);
                 found = true;

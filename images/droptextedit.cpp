@@ -67,11 +67,15 @@ void DropTextEdit::insertFromMimeData(const QMimeData* source)
     QTextEdit::insertFromMimeData(source);
 }
 
+QVariant DropTextEdit::loadResource(int type, const QUrl& name)
+{
+    return textResource(type, name);
+}
+
 void DropTextEdit::testLoad(QNetworkReply* reply)
 {
-    QImage picture;
-    picture.loadFromData(reply->readAll());
+    const QImage picture = readPicture(reply->readAll());
     if (picture.isNull())
         return;
-    setHtml(bodyHtml() + pictureToHtml(scaleForDisplay(picture)));
+    setHtml(bodyHtml() + pictureToHtml(picture));
 }

@@ -20,6 +20,9 @@ public:
 
     bool canInsertFromMimeData(const QMimeData* source) const override;
     void insertFromMimeData(const QMimeData* source) override;
+    // The text shows only the pictures it holds as data, decoded as any other
+    // picture; nothing it names is read from the disk.
+    QVariant loadResource(int type, const QUrl& name) override;
 
 public slots:
     void testLoad(QNetworkReply* reply);

@@ -1,9 +1,12 @@
 #include "images/pictures.h"
 
+#include "data/diagnostics.h"
 #include "images/imagelabel.h"
 #include "resources/resourcefiles.h"
 
 #include <QBuffer>
+#include <QImageReader>
+#include <QTextDocument>
 
 namespace {
 
@@ -19,7 +22,58 @@ QSize displaySize(const QSize& size)
     return QSize(w * MaxPictureSide / h, MaxPictureSide);
 }
 
+// Decodes at display size what the reader holds, when its header allows it.
+QImage readForDisplay(QImageReader& reader, bool* tooLarge)
+{
+    const QSize size = reader.size();
+    const bool refused = size.isValid() && qint64(size.width()) * size.height() > MaxPicturePixels;
+    if (tooLarge)
+        *tooLarge = refused;
+    if (refused) {
+        CULINOR_DIAG("utility", QStringLiteral("Picture refused: %1 x %2 pixels")
+                                    .arg(size.width())
+                                    .arg(size.height()));
+        return QImage();
+    }
+    if (!size.isValid())
+        return QImage();
+    if (displaySize(size) != size)
+        reader.setScaledSize(displaySize(size));
+    return reader.read();
+}
+
 } // namespace
+
+QImage readPicture(const QByteArray& bytes, const char* format, bool* tooLarge)
+{
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, format);
+    return readForDisplay(reader, tooLarge);
+}
+
+QImage readPictureFile(const QString& fileName, bool* tooLarge)
+{
+    QImageReader reader(fileName);
+    return readForDisplay(reader, tooLarge);
+}
+
+QVariant textResource(int type, const QUrl& name)
+{
+    if (type != QTextDocument::ImageResource)
+        return QByteArray("");
+    QByteArray bytes;
+    QString format;
+    if (classifyImageSource(name.toString(), bytes, format) == ImageSourceKind::Data) {
+        const QImage picture = readPicture(bytes, format.toLatin1().constData());
+        if (!picture.isNull())
+            return picture;
+    }
+    QImage blank(1, 1, QImage::Format_ARGB32);
+    blank.fill(Qt::transparent);
+    return blank;
+}
 
 QPixmap scaleForDisplay(const QPixmap& picture)
 {
@@ -68,7 +122,10 @@ bool varToPixmap(const QVariant& value, QPixmap& out)
     out = QPixmap();
     const QByteArray bytes = value.toByteArray();
     if (bytes.size() > MaxPlaceholderBytes) {
-        out.loadFromData(bytes);
+        bool tooLarge = false;
+        out = QPixmap::fromImage(readPicture(bytes, nullptr, &tooLarge));
+        if (tooLarge)
+            out.load(defaultPhotoPath());
         return false;
     }
     out.load(defaultPhotoPath());
@@ -81,7 +138,8 @@ void varToImageLabel(ImageLabel* label, const QVariant& value)
     const bool usedDefault = varToPixmap(value, picture);
     label->setImage(picture, false);
     label->empty = usedDefault;
-    if (!usedDefault && !picture.isNull())
+    // Saved again unchanged, a stored picture keeps its bytes, even one not shown.
+    if (!usedDefault)
         label->storedBytes = value.toByteArray();
 }
 

@@ -2,12 +2,12 @@
 
 #include "data/diagnostics.h"
 #include "lang/langmodel.h"
+#include "views/selfcontaineddocument.h"
 
 #include <QCoreApplication>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QTextDocument>
 #include <QWebFrame>
 #include <QWebPage>
 #include <QWebView>
@@ -40,7 +40,7 @@ bool printWebView(QWebView* view)
         return false;
 
     printer.setFullPage(true);
-    QTextDocument document;
+    SelfContainedDocument document;
     document.setHtml(html);
     document.print(&printer);
     if (printer.printerState() == QPrinter::Error) {

@@ -162,7 +162,7 @@ private slots:
     }
 
     // The book is first written to the first free "<n>.tmp" of the working directory,
-    // which keeps it when the target cannot be replaced.
+    // which is removed again when the target cannot be replaced.
     void failedSaveChangesNothing()
     {
         QFETCH(QString, target);
@@ -188,10 +188,42 @@ private slots:
             return;
         }
         QCOMPARE(readFile(_dir->filePath("0.tmp")), QByteArray("keep me"));
-        // The next save passes over both and leaves no file of its own.
+        // The failed save leaves no copy of the book behind.
+        QCOMPARE(QDir(_dir->path()).entryList({"*.tmp"}, QDir::Files), QStringList{"0.tmp"});
+    }
+
+    // A name taken in the working directory, even by a symlink to nowhere, is
+    // passed over and left as it is: the book never goes where a link points.
+    void temporaryNameTaken_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("file") << "file";
+        QTest::newRow("folder") << "folder";
+        QTest::newRow("symlink to nowhere") << "dangling";
+        QTest::newRow("symlink to a file") << "link";
+    }
+
+    void temporaryNameTaken()
+    {
+        QFETCH(QString, kind);
+        _book->fillSampleBook();
+        QTemporaryDir elsewhere;
+        const QString pointed = elsewhere.filePath("pointed");
+        const QString taken = _dir->filePath("0.tmp");
+        if (kind == "file" || kind == "link")
+            QVERIFY(writeFile(kind == "file" ? taken : pointed, "keep me"));
+        if (kind == "folder")
+            QVERIFY(QDir(_dir->path()).mkdir("0.tmp"));
+        else if (kind != "file")
+            QVERIFY(QFile::link(pointed, taken));
         QVERIFY(_book->SaveDocument(elsewhere.filePath("book.carb")));
-        QVERIFY(!QFile::exists(_dir->filePath("2.tmp")));
-        QCOMPARE(readFile(_dir->filePath("1.tmp")), readFile(elsewhere.filePath("book.carb")));
+        QCOMPARE(QFileInfo(taken).isSymLink(), kind == "dangling" || kind == "link");
+        QCOMPARE(QFileInfo(taken).isDir(), kind == "folder");
+        QCOMPARE(QFile::exists(pointed), kind == "link");
+        if (kind != "folder")
+            QCOMPARE(readFile(taken), QByteArray(kind == "dangling" ? "" : "keep me"));
+        QCOMPARE(QDir(_dir->path()).entryList({"*.tmp"}, QDir::AllEntries | QDir::System),
+                 QStringList{"0.tmp"});
     }
 
     void progressAndCancel_data()
@@ -309,6 +341,24 @@ private slots:
             out << qint32(1) << QString("Tags") << qint32(1) << QVariant(QVariant::Int)
                 << QVariant("tag") << EndMarker;
         }) << "Error: a row in the file has no valid id";
+        // The widgets keep ids as int: an id past that range would pass for another row.
+        const QString range = "Error: an id in the file is out of range";
+        const auto tag = [](const QVariant& id) {
+            return bookFile([id](Out& out) {
+                out << qint32(1) << QString("Tags") << qint32(1) << id << QVariant("tag")
+                    << EndMarker;
+            });
+        };
+        QTest::newRow("id past the int range") << tag(qlonglong(4294967297)) << range;
+        QTest::newRow("id just past the int range") << tag(2147483648.0) << range;
+        QTest::newRow("id as text past the int range") << tag("4294967297") << range;
+        QTest::newRow("id zero") << tag(0) << range;
+        QTest::newRow("id -1, meaning no row") << tag(-1) << range;
+        QTest::newRow("link past the int range") << bookFile([](Out& out) {
+            out << qint32(1) << QString("Ingredients") << qint32(1) << QVariant(4)
+                << QVariant("Flour") << QVariant(qulonglong(4294967297)) << QVariant(1.0)
+                << QVariant(1.0) << EndMarker;
+        }) << range;
         QTest::newRow("duplicate id") << bookFile([](Out& out) {
             out << qint32(1) << QString("Tags") << qint32(2) << QVariant(3) << QVariant("tag")
                 << QVariant(3) << QVariant("tag") << EndMarker;
@@ -359,6 +409,23 @@ private slots:
         QCOMPARE(_content(), before);
         QVERIFY(writeFile(name, bytes));
         QVERIFY(_book->OpenDocument(name));
+    }
+
+    // A book whose last id ends the int range opens; a new row that would be
+    // numbered past it is refused.
+    void lastIdOfTheRange()
+    {
+        const QString name = _dir->filePath("last.carb");
+        QVERIFY(writeFile(name, bookFile([](QDataStream& out) {
+                              out << qint32(1) << QString("Tags") << qint32(1)
+                                  << QVariant(2147483647) << QVariant("tag") << EndMarker;
+                          })));
+        QVERIFY(_book->OpenDocument(name));
+        const QVariant tag[] = {QStringLiteral("new")};
+        MessageCapture capture;
+        QCOMPARE(_book->addRow(Book::Tags, tag, 1), -1);
+        QVERIFY(capture.contains("Document::addRow query error"));
+        QCOMPARE(queryRows("SELECT * FROM Tags"), QStringList{"2147483647 tag"});
     }
 
     // Files of other writers: no sections at all, ids as 32-bit ints, numbers as

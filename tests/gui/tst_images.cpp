@@ -98,6 +98,35 @@ QByteArray encoded(const QImage& image, const char* format)
     return bytes;
 }
 
+quint32 crc32(const QByteArray& data)
+{
+    quint32 crc = 0xffffffff;
+    for (const char byte : data) {
+        crc ^= static_cast<uchar>(byte);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xedb88320 & (0 - (crc & 1)));
+    }
+    return ~crc;
+}
+
+// A few hundred bytes whose header claims 65500 x 65500 pixels: decoded, they
+// would take many gigabytes and a long time.
+QByteArray pictureBomb(const char* format)
+{
+    QByteArray bytes = encoded(picture(8, 8, false), format);
+    const QByteArray side("\xff\xdc", 2);
+    if (QByteArray(format) == "PNG") { // IHDR: width and height, then a checksum
+        bytes.replace(18, 2, side).replace(22, 2, side);
+        const quint32 crc = crc32(bytes.mid(12, 17));
+        for (int i = 0; i < 4; ++i)
+            bytes[29 + i] = static_cast<char>(crc >> (24 - 8 * i));
+    } else { // the frame header: height, then width
+        const int frame = bytes.indexOf("\xff\xc0");
+        bytes.replace(frame + 5, 2, side).replace(frame + 7, 2, side);
+    }
+    return bytes;
+}
+
 QImage decodeFirstDataImage(const QString& html)
 {
     const QRegularExpressionMatch match =
@@ -151,6 +180,8 @@ private slots:
     void textPastesPlainText();
     void textEmbedsRawPictures();
     void textDownloadsImageUrlsOnly();
+    void textShowsOnlyItsOwnPictures_data();
+    void textShowsOnlyItsOwnPictures();
     void rawPictureSurvivesSaveAndReload();
     void unchangedPhotoKeepsItsBytes();
 
@@ -242,13 +273,17 @@ void TestImages::placeholderRule_data()
     QTest::addColumn<bool>("usesDefault");
     QTest::addColumn<QSize>("size");  // of the pixmap; invalid: none
     QTest::addColumn<QSize>("shown"); // on a picture label
+    QTest::addColumn<bool>("refused");
     const QSize def(30, 20);
-    QTest::newRow("zero") << QByteArray("0") << true << def << def;
-    QTest::newRow("empty") << QByteArray() << true << def << def;
-    QTest::newRow("nine bytes") << QByteArray("123456789") << true << def << def;
-    QTest::newRow("ten bytes") << QByteArray("1234567890") << false << QSize() << QSize();
-    QTest::newRow("picture") << encoded(picture(400, 100, false), "PNG") << false << QSize(400, 100)
-                             << QSize(200, 50);
+    QTest::newRow("zero") << QByteArray("0") << true << def << def << false;
+    QTest::newRow("empty") << QByteArray() << true << def << def << false;
+    QTest::newRow("nine bytes") << QByteArray("123456789") << true << def << def << false;
+    QTest::newRow("ten bytes") << QByteArray("1234567890") << false << QSize() << QSize() << false;
+    QTest::newRow("picture") << encoded(picture(400, 100, false), "PNG") << false << QSize(200, 50)
+                             << QSize(200, 50) << false;
+    // Refused from the header alone, the picture stays stored and unseen.
+    QTest::newRow("JPG too large") << pictureBomb("JPG") << false << def << def << true;
+    QTest::newRow("PNG too large") << pictureBomb("PNG") << false << def << def << true;
 }
 
 void TestImages::placeholderRule()
@@ -257,15 +292,19 @@ void TestImages::placeholderRule()
     QFETCH(bool, usesDefault);
     QFETCH(QSize, size);
     QFETCH(QSize, shown);
+    QFETCH(bool, refused);
     QPixmap out = QPixmap::fromImage(picture(5, 5, false));
+    MessageCapture messages;
     QCOMPARE(varToPixmap(QVariant(value), out), usesDefault);
     QCOMPARE(out.isNull() ? QSize() : out.size(), size);
+    QCOMPARE(messages.contains("Picture refused: 65500 x 65500 pixels"), refused);
     if (!shown.isValid())
         return;
     ImageLabel label;
     varToImageLabel(&label, QVariant(value));
     QCOMPARE(label.empty, usesDefault);
     QCOMPARE(shownSize(label), shown);
+    QCOMPARE(stored(&label), usesDefault ? QByteArray("0") : value); // saved as it was read
 }
 
 void TestImages::failedStoreKeepsNoPicture_data()
@@ -409,6 +448,9 @@ void TestImages::labelTakesMimeData_data()
     QTest::newRow("html and url of one picture")
         << false << "<img src=\"%1/once.png\">"
         << "" << QStringList{"/once.png"} << QSize(20, 20) << "" << QStringList{"/once.png"};
+    QTest::newRow("download too large") << false << ""
+                                        << "" << QStringList{"/bomb.png"} << QSize() << ""
+                                        << QStringList{"/bomb.png"};
 }
 
 void TestImages::labelTakesMimeData()
@@ -424,6 +466,7 @@ void TestImages::labelTakesMimeData()
     server.bodies["/dish.jpg"] = encoded(picture(300, 150, false), "JPG");
     server.bodies["/once.png"] = encoded(picture(20, 20, true), "PNG");
     server.bodies["/broken.png"] = "not a picture at all";
+    server.bodies["/bomb.png"] = pictureBomb("PNG");
     QVERIFY(picture(50, 80, true).save(_book.dir->filePath("dropped.png")));
     QList<QUrl> links;
     for (const QString& url : urls)
@@ -554,6 +597,41 @@ void TestImages::textDownloadsImageUrlsOnly()
     QCOMPARE(decodeFirstDataImage(body).size(), QSize(200, 50));
 }
 
+void TestImages::textShowsOnlyItsOwnPictures_data()
+{
+    QTest::addColumn<QString>("source"); // %1: the working directory
+    QTest::addColumn<QSize>("shown");    // 1 x 1: a blank instead of the picture
+    QTest::addColumn<bool>("refused");
+    const auto data = [](const QByteArray& bytes) {
+        return "data:image/png;base64," + QString::fromLatin1(bytes.toBase64());
+    };
+    QTest::newRow("data") << data(encoded(picture(60, 40, true), "PNG")) << QSize(60, 40) << false;
+    QTest::newRow("data too large") << data(pictureBomb("PNG")) << QSize(1, 1) << true;
+    QTest::newRow("local file") << "file://%1/dropped.png" << QSize(1, 1) << false;
+    QTest::newRow("file path") << "%1/dropped.png" << QSize(1, 1) << false;
+}
+
+// A text from someone else's book reads no file of the disk and decodes no
+// picture too large.
+void TestImages::textShowsOnlyItsOwnPictures()
+{
+    QFETCH(QString, source);
+    QFETCH(QSize, shown);
+    QFETCH(bool, refused);
+    QVERIFY(picture(50, 80, true).save(_book.dir->filePath("dropped.png")));
+    source.replace("%1", _book.dir->path());
+    DropTextEdit edit;
+    MessageCapture messages;
+    edit.setHtml("<p>Stir</p><img src=\"" + source + "\">");
+    edit.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&edit));
+    const QImage image =
+        qvariant_cast<QImage>(edit.document()->resource(QTextDocument::ImageResource, source));
+    QCOMPARE(image.size(), shown);
+    QCOMPARE(messages.contains("Picture refused: 65500 x 65500 pixels"), refused);
+    QVERIFY(edit.bodyHtml().contains(source)); // stored again as it was
+}
+
 void TestImages::rawPictureSurvivesSaveAndReload()
 {
     buildList();
@@ -620,6 +698,9 @@ void TestImages::photoButtons_data()
     QTest::newRow("set from no picture")
         << "Set image"
         << "this is not a picture" << photo << "<i>Cannot load image: incorrect format</i>";
+    QTest::newRow("set from a picture too large")
+        << "Set image"
+        << "bomb" << photo << "<i>Cannot load image: incorrect format</i>";
     QTest::newRow("set cancelled") << "Set image"
                                    << "" << photo << "";
     QTest::newRow("clear") << "Clear image"
@@ -645,7 +726,9 @@ void TestImages::photoButtons()
     const QString file = _book.dir->filePath("photo.png");
     QFile out(file);
     QVERIFY(out.open(QIODevice::WriteOnly));
-    out.write(answer == "picture" ? encoded(picture(400, 300, true), "PNG") : answer.toLatin1());
+    out.write(answer == "picture" ? encoded(picture(400, 300, true), "PNG")
+              : answer == "bomb"    ? pictureBomb("JPG")
+                                    : answer.toLatin1());
     out.close();
     if (button == "Set image" && answer.isEmpty())
         photo()->infoLabel->setText("old message"); // cancelling clears an earlier message

@@ -456,7 +456,7 @@ void TestMainWindow::closeHandling_data()
     QTest::newRow("Yes saves to the book's file") << "saved" << false << QStringList{"modified:Yes"}
                                                   << true << QStringList{"book.carb:empty"};
     QTest::newRow("Yes and a failed save stays")
-        << "folder" << false << QStringList{"modified:Yes"} << false << QStringList{"0.tmp:empty"};
+        << "folder" << false << QStringList{"modified:Yes"} << false << none;
     QTest::newRow("Exit, Cancel stays")
         << "" << true << QStringList{"modified:Cancel"} << false << none;
     QTest::newRow("Exit, No closes") << "" << true << QStringList{"modified:No"} << true << none;

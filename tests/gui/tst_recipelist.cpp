@@ -8,9 +8,14 @@
 #include "viewtesting.h"
 #include "views/editablerecipelist.h"
 
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QPainter>
 #include <QSplitter>
 #include <QSqlQuery>
 #include <QTabWidget>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QWebElement>
 #include <QWebFrame>
@@ -87,6 +92,8 @@ private slots:
     void htmlInNamesShownAsText_data();
     void htmlInNamesShownAsText();
     void descriptionScriptDoesNotRun();
+    void descriptionLoadsNothingElse_data();
+    void descriptionLoadsNothingElse();
     void iconSizesPerViewMode_data();
     void iconSizesPerViewMode();
     void threePressesReturnAndSurviveRestart();
@@ -352,6 +359,83 @@ void TestRecipeList::descriptionScriptDoesNotRun()
     QVERIFY(_list->view->title().isEmpty());
     QVERIFY(!_list->view->settings()->testAttribute(QWebSettings::JavascriptEnabled));
     QVERIFY(!_list->view->settings()->testAttribute(QWebSettings::PluginsEnabled));
+}
+
+void TestRecipeList::descriptionLoadsNothingElse_data()
+{
+    QTest::addColumn<QString>("html"); // %1: a local server, %2: the working directory
+    QTest::addColumn<int>("linkClicks");
+    QTest::newRow("picture") << "<img src=\"%1/pixel.png\">" << 0;
+    QTest::newRow("CSS url()") << "<p style=\"background: url('%1/back.png')\">x</p>" << 0;
+    QTest::newRow("style sheet") << "<link rel=\"stylesheet\" href=\"%1/style.css\">" << 0;
+    QTest::newRow("frame") << "<iframe src=\"%1/frame.html\"></iframe>" << 0;
+    QTest::newRow("video") << "<video src=\"%1/clip.mp4\" autoplay></video>" << 0;
+    QTest::newRow("audio") << "<audio src=\"%1/sound.ogg\" autoplay></audio>" << 0;
+    QTest::newRow("base address") << "<base href=\"%1/\"><img src=\"relative.png\">" << 0;
+    QTest::newRow("refresh") << "<meta http-equiv=\"refresh\" content=\"0;url=%1/away\">" << 0;
+    QTest::newRow("refresh to data")
+        << "<meta http-equiv=\"refresh\" content=\"0;url=data:text/html,away\">" << 0;
+    QTest::newRow("form") << "<form action=\"%1/form\"><input name=\"q\" value=\"secret\">"
+                             "<input type=\"submit\" id=\"go\" value=\"Go\"></form>"
+                          << 0;
+    QTest::newRow("link") << "<a id=\"go\" href=\"%1/link\">link</a>" << 1;
+    QTest::newRow("local file") << "<img src=\"file://%2/media/view.png\">" << 0;
+}
+
+// A description from someone else's book reaches neither the network nor the
+// disk, and the page stays; only the pictures the book holds show.
+void TestRecipeList::descriptionLoadsNothingElse()
+{
+    QFETCH(QString, html);
+    QTcpServer server;
+    QVERIFY(server.listen(QHostAddress::LocalHost));
+    int connections = 0;
+    connect(&server, &QTcpServer::newConnection, this, [&]() {
+        while (QTcpSocket* socket = server.nextPendingConnection()) {
+            ++connections;
+            socket->close();
+        }
+    });
+    QImage green(20, 20, QImage::Format_ARGB32); // kept as PNG, without loss
+    green.fill(Qt::green);
+    QSqlQuery update;
+    update.prepare("UPDATE Recipes SET description=:text WHERE id=1");
+    html.replace("%1", "http://127.0.0.1:" + QString::number(server.serverPort()));
+    html.replace("%2", QDir::currentPath());
+    update.bindValue(":text", html + pictureToHtml(green).replace("<img", "<img id=\"shown\""));
+    QVERIFY(update.exec());
+    build();
+    QStringList loaded; // what the page was given, by address
+    connect(_list->view->page()->networkAccessManager(), &QNetworkAccessManager::finished, this,
+            [&](QNetworkReply* reply) {
+                if (reply->error() == QNetworkReply::NoError)
+                    loaded << reply->url().scheme();
+            });
+    QSignalSpy linkClicks(_list->view, &QWebView::linkClicked);
+    QSignalSpy pageLoaded(_list->view, &QWebView::loadFinished);
+    activate("Pizza");
+    QVERIFY(waitForLoad(pageLoaded));
+    QWebFrame* frame = _list->view->page()->mainFrame();
+    const QWebElement go = frame->findFirstElement("#go");
+    if (!go.isNull()) {
+        frame->setScrollPosition(go.geometry().topLeft());
+        QTest::mouseClick(_list->view, Qt::LeftButton, {},
+                          go.geometry().center() - frame->scrollPosition());
+    }
+    QTest::qWait(300); // time for a refresh or a submitted form to go out
+
+    QCOMPARE(connections, 0);
+    QCOMPARE(loaded.filter(QRegularExpression("^(?!data$)")), QStringList());
+    QCOMPARE(frame->url(), QUrl()); // as the page was set, with no address
+    QVERIFY(frame->toPlainText().contains("Pizza"));
+    QTEST(linkClicks.count(), "linkClicks");
+    QWebElement shown = frame->findFirstElement("#shown");
+    QImage picture(shown.geometry().size(), QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    QPainter painter(&picture);
+    shown.render(&painter);
+    painter.end();
+    QCOMPARE(picture.pixelColor(picture.rect().center()), QColor(Qt::green));
 }
 
 void TestRecipeList::iconSizesPerViewMode_data()
