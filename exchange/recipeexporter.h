@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QByteArray>
+#include <QJsonObject>
+#include <QString>
+
+#include <vector>
+
+class Document;
+
+// Writes recipes of a book for other programs, in the schema.org Recipe
+// vocabulary: a JSON-LD list, or a standalone web page that shows the recipe
+// pages and carries the same JSON-LD in its head.
+class RecipeExporter
+{
+public:
+    RecipeExporter(Document& document, const QString& bookCurrency);
+
+    // The ids of every recipe of the book, in the order they were added.
+    static std::vector<int> allRecipes(Document& document);
+
+    QJsonObject recipeObject(int id) const;
+    QByteArray jsonLd(const std::vector<int>& ids) const;
+    QByteArray htmlPage(const std::vector<int>& ids) const;
+    // A name ending in .html or .htm gets the page, any other the JSON-LD list.
+    // The file keeps its old content when it cannot be written whole.
+    bool write(const std::vector<int>& ids, const QString& fileName) const;
+
+private:
+    Document& _document;
+    QString _currency;
+};
