@@ -8,6 +8,7 @@
 #include "data/recipebook.h"
 #include "editing/editabledata.h"
 #include "editing/editabledatatable.h"
+#include "exchange/exchangeactions.h"
 #include "lang/langmodel.h"
 #include "views/editablecookingplanlist.h"
 #include "views/editablerecipelist.h"
@@ -78,6 +79,7 @@ MainWindow::MainWindow(QApplication* app, QWidget* parent)
 
     ui->setupUi(this);
     _initInterface();
+    new ExchangeActions(this, document, editors, ui->menuFile, ui->actionSave_as);
     _createSplash();
     on_actionNew_triggered();
 }

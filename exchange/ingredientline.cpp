@@ -7,7 +7,8 @@
 
 namespace {
 
-// One language's names of a unit: the first is the name a new unit gets.
+// One spelling of a unit with its plurals and abbreviations; the first is
+// the name a new unit gets, so a book's own unit names come back as they were.
 struct UnitNames
 {
     const char* family;
@@ -15,23 +16,30 @@ struct UnitNames
 };
 
 const UnitNames Units[] = {
-    {"g", "g|gr|gram|grams|gramme|grammes"},
+    {"g", "g|gr|grams"},
+    {"g", "gram|grams|gramme|grammes"},
     {"g", "г|гр|грамм|грамма|граммов"},
-    {"g", "g|Gramm"},
-    {"kg", "kg|kilo|kilos|kilogram|kilograms|kilogramme|kilogrammes|Kilogramm"},
+    {"g", "Gramm"},
+    {"kg", "kg|kilo|kilos"},
+    {"kg", "kilogram|kilograms|kilogramme|kilogrammes|Kilogramm"},
     {"kg", "кг|килограмм|килограмма|килограммов"},
     {"mg", "mg|мг"},
-    {"ml", "ml|milliliter|milliliters|millilitre|millilitres|Milliliter"},
+    {"ml", "ml"},
+    {"ml", "milliliter|milliliters|millilitre|millilitres|Milliliter"},
     {"ml", "мл|миллилитр|миллилитра|миллилитров"},
     {"cl", "cl"},
     {"dl", "dl"},
-    {"l", "l|liter|liters|litre|litres|Liter"},
+    {"l", "l"},
+    {"l", "litre|litres"},
+    {"l", "liter|liters|Liter"},
     {"l", "л|литр|литра|литров"},
-    {"tsp", "tsp|tsps|teaspoon|teaspoons"},
+    {"tsp", "tsp|tsps"},
+    {"tsp", "teaspoon|teaspoons"},
     {"tsp", "ч. л.|ч.л.|чайная ложка|чайные ложки|чайной ложки|чайных ложек"},
     {"tsp", "c. à café|c.à café|c. à c.|c.à.c.|cuillère à café|cuillères à café"},
     {"tsp", "TL|Teelöffel"},
-    {"tbsp", "tbsp|tbsps|tbs|tablespoon|tablespoons"},
+    {"tbsp", "tbsp|tbsps|tbs"},
+    {"tbsp", "tablespoon|tablespoons"},
     {"tbsp", "ст. л.|ст.л.|столовая ложка|столовые ложки|столовой ложки|столовых ложек"},
     {"tbsp", "c. à soupe|c.à soupe|c. à s.|c.à.s.|cuillère à soupe|cuillères à soupe"},
     {"tbsp", "EL|Esslöffel"},
@@ -40,7 +48,8 @@ const UnitNames Units[] = {
     {"cup", "tasse|tasses"},
     {"cup", "Tasse|Tassen"},
     {"oz", "oz|ounce|ounces"},
-    {"lb", "lb|lbs|pound|pounds"},
+    {"lb", "lb|lbs"},
+    {"lb", "pound|pounds"},
     {"pinch", "pinch|pinches"},
     {"pinch", "щепотка|щепотки|щепоток"},
     {"pinch", "pincée|pincées"},
@@ -49,10 +58,13 @@ const UnitNames Units[] = {
     {"clove", "зубчик|зубчика|зубчиков"},
     {"clove", "gousse|gousses"},
     {"clove", "Zehe|Zehen"},
-    {"pcs", "pcs.|pcs|pc.|pc|piece|pieces"},
-    {"pcs", "шт.|шт|штука|штуки|штук"},
+    {"pcs", "pcs.|pcs|pc.|pc"},
+    {"pcs", "piece|pieces"},
+    {"pcs", "шт.|шт"},
+    {"pcs", "штука|штуки|штук"},
     {"pcs", "pièce|pièces"},
-    {"pcs", "Stück|Stk.|St."},
+    {"pcs", "Stück"},
+    {"pcs", "Stk.|St."},
     {"can", "can|cans"},
     {"can", "банка|банки|банок"},
     {"can", "boîte|boîtes"},
