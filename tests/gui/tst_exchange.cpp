@@ -11,7 +11,9 @@
 #include <QListWidget>
 #include <QMimeData>
 #include <QProcess>
+#include <QMenu>
 #include <QProgressDialog>
+#include <QStatusBar>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QtTest>
@@ -96,6 +98,8 @@ private:
     void _answer(QTcpSocket* socket)
     {
         const QByteArray path = socket->readAll().split(' ').value(1);
+        if (path == "/silent")
+            return; // never answers
         if (!path.startsWith("/big")) {
             socket->write(pages.value(path, response("", "404 Not Found")));
             socket->disconnectFromHost();
@@ -121,9 +125,11 @@ private:
 
 // Answers the window's questions as they come: the import dialog gets the
 // source, a message box has its text kept and is closed, a file dialog gets
-// the name, the export question its button. The progress dialog is left alone.
+// the name, the export question its button. The progress dialog is cancelled
+// when asked for, else left alone.
 struct Answers
 {
+    bool cancel = false;
     QString source;
     QString fileName;
     QString exportChoice;
@@ -135,8 +141,13 @@ void answerWindow(Answers* answers)
     auto* timer = new QTimer(&modalWatchers());
     QObject::connect(timer, &QTimer::timeout, [answers] {
         QWidget* dialog = QApplication::activeModalWidget();
-        if (!dialog || !dialog->isVisible() || qobject_cast<QProgressDialog*>(dialog))
+        if (!dialog || !dialog->isVisible())
             return;
+        if (qobject_cast<QProgressDialog*>(dialog)) {
+            if (answers->cancel)
+                dialog->findChild<QPushButton*>()->click();
+            return;
+        }
         if (auto* box = qobject_cast<QMessageBox*>(dialog)) {
             answers->messages << box->text();
             for (QAbstractButton* button : box->buttons())
@@ -208,23 +219,37 @@ private slots:
         QVERIFY(_server->isListening());
     }
 
+    void menuPlacesImportAfterSaveAs()
+    {
+        WindowFixture fixture;
+        QStringList entries;
+        for (QAction* action : fixture.window->findChild<QMenu*>("menuFile")->actions())
+            entries << action->text() + (action->shortcut().isEmpty() ? "" : " " + action->shortcut().toString());
+        QCOMPARE(entries, QStringList({"New Ctrl+N", "Open Ctrl+O", "Save Ctrl+S", "Save as", "",
+                                       "Import recipe… Ctrl+I", "Export recipes…", "", "Exit"}));
+    }
+
     void importFromAddress_data()
     {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QStringList>("added"); // "name | lines | tags | rating | photo"
-        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("message"); // in a message box after the source, else in the status bar
         QTest::newRow("site with a graph and a picture")
             << "/site.html"
-            << QStringList{"Apple pie | 3 pcs. apples, 200 g flour | baking, apple | 9 | 200x100"} << "";
+            << QStringList{"Apple pie | 3 pcs. apples, 200 g flour | baking, apple | 9 | 200x100"}
+            << "Recipes imported: 1";
         QTest::newRow("two recipes, a name already in the book")
-            << "/two.html" << QStringList{"One |  |  | 5 | none", "Two |  |  | 5 | none"} << "";
+            << "/two.html" << QStringList{"One |  |  | 5 | none", "Two |  |  | 5 | none"}
+            << "Recipes imported: 2";
         QTest::newRow("picture that does not load")
-            << "/nopicture.html" << QStringList{"Bare |  |  | 5 | none"} << "";
+            << "/nopicture.html" << QStringList{"Bare |  |  | 5 | none"} << "Recipes imported: 1";
         QTest::newRow("hostile fields")
             << "/hostile.html"
             << QStringList{"<script>evil</script> | 1 g <script>evil</script> | "
                            "<script>evil</script> | 5 | none"}
-            << "";
+            << "Recipes imported: 1";
+        QTest::newRow("cancelled while loading")
+            << "/silent" << QStringList{} << "The import was cancelled.";
         QTest::newRow("no recipe") << "/none.html" << QStringList{} << "No recipe was found there.";
         QTest::newRow("page of 50 MB")
             << "/big" << QStringList{} << "The download is larger than the limit of 8 MB.";
@@ -253,6 +278,7 @@ private slots:
         }
         Answers answers;
         answers.source = path.startsWith('/') ? _server->address(path) : path;
+        answers.cancel = path == "/silent";
         answerWindow(&answers);
         trigger(window, "actionImport_recipe");
 
@@ -261,7 +287,10 @@ private slots:
         if (path == "/two.html")
             expected[0].replace("One |", "One (2) |");
         QCOMPARE(bookRecipes(window->document, skip), expected);
-        QCOMPARE(answers.messages.join('\n'), message.isEmpty() ? QString() : answers.source + ": " + message);
+        if (answers.messages.isEmpty())
+            QCOMPARE(window->statusBar()->currentMessage(), message);
+        else
+            QCOMPARE(answers.messages, QStringList{answers.source + ": " + message});
         QCOMPARE(window->document.modified, !added.isEmpty());
         QStringList names;
         for (const QString& recipe : expected)
@@ -394,6 +423,10 @@ private slots:
         QVERIFY(program.waitForFinished(60000));
         QTEST(program.exitCode(), "exitCode");
         QTEST(QString::fromUtf8(program.readAllStandardOutput()), "output");
+        // A failure says why on the error output.
+        const QString errors = QString::fromUtf8(program.readAllStandardError());
+        QCOMPARE(errors.contains("No recipe was imported.") || errors.contains("could not be opened"),
+                 program.exitCode() != 0);
 
         QFETCH(QString, result);
         const QString name = result.section(": ", 0, 0);
