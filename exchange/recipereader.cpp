@@ -156,7 +156,9 @@ RecipeReader::RecipeReader(const QUrl& address) : _page(address) {}
 std::vector<WebRecipe> RecipeReader::read(const QByteArray& content, const QUrl& address)
 {
     RecipeReader reader(address);
-    const QByteArray trimmed = content.trimmed();
+    QByteArray trimmed = content.trimmed();
+    if (trimmed.startsWith("\xEF\xBB\xBF"))
+        trimmed = trimmed.mid(3).trimmed(); // a byte order mark
     if (trimmed.startsWith('{') || trimmed.startsWith('[')) {
         QJsonParseError error;
         const QJsonDocument document = QJsonDocument::fromJson(trimmed, &error);

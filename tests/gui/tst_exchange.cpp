@@ -11,7 +11,6 @@
 #include <QListWidget>
 #include <QMimeData>
 #include <QProcess>
-#include <QMenu>
 #include <QProgressDialog>
 #include <QStatusBar>
 #include <QTcpServer>
@@ -217,16 +216,6 @@ private slots:
         useTemporarySettingsStore(_settings.path());
         _server.reset(new TestServer);
         QVERIFY(_server->isListening());
-    }
-
-    void menuPlacesImportAfterSaveAs()
-    {
-        WindowFixture fixture;
-        QStringList entries;
-        for (QAction* action : fixture.window->findChild<QMenu*>("menuFile")->actions())
-            entries << action->text() + (action->shortcut().isEmpty() ? "" : " " + action->shortcut().toString());
-        QCOMPARE(entries, QStringList({"New Ctrl+N", "Open Ctrl+O", "Save Ctrl+S", "Save as", "",
-                                       "Import recipe… Ctrl+I", "Export recipes…", "", "Exit"}));
     }
 
     void importFromAddress_data()

@@ -218,7 +218,8 @@ void TestMainWindow::menusAndToolBar()
         bars << describeActions(menu->text(), menu->menu()->actions());
     auto* toolBar = _window()->findChild<QToolBar*>();
     bars << describeActions(QStringLiteral("tool bar"), toolBar->actions());
-    QCOMPARE(bars, QStringList({"File: New Ctrl+N, Open Ctrl+O, Save Ctrl+S, Save as, Exit",
+    QCOMPARE(bars, QStringList({"File: New Ctrl+N, Open Ctrl+O, Save Ctrl+S, Save as, , "
+                                "Import recipe… Ctrl+I, Export recipes…, , Exit",
                                 "Settings: Options Ctrl+L", "Help: About F1, Visit website F2",
                                 "tool bar: New Ctrl+N, Save Ctrl+S, Open Ctrl+O"}));
 }
