@@ -100,7 +100,9 @@ int exportTo(Document& document, const QString& book, const QString& target, con
 void prepareExchangeCommand(int argc, char** argv)
 {
     for (int i = 1; i < argc; ++i) {
-        const bool exchange = std::strcmp(argv[i], "--import") == 0 || std::strcmp(argv[i], "--export") == 0;
+        // "--import SOURCE" as well as "--import=SOURCE"
+        const bool exchange = std::strncmp(argv[i], "--import", 8) == 0
+                              || std::strncmp(argv[i], "--export", 8) == 0;
         if (exchange && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
     }
