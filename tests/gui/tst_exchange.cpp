@@ -1,5 +1,6 @@
 #include "data/recipebook.h"
 #include "exchange/exchangeactions.h"
+#include "exchange/recipeimporter.h"
 #include "shellfixture.h"
 #include "views/editablerecipelist.h"
 
@@ -48,6 +49,18 @@ QByteArray pngPicture(int width, int height)
     buffer.open(QIODevice::WriteOnly);
     picture.save(&buffer, "PNG");
     return bytes;
+}
+
+// The checksum of a PNG chunk.
+quint32 crc32(const QByteArray& data)
+{
+    quint32 crc = 0xFFFFFFFFu;
+    for (const char byte : data) {
+        crc ^= static_cast<quint8>(byte);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
 }
 
 // A web server on 127.0.0.1 with recipe pages, a picture, a page of 50 MB
@@ -294,6 +307,34 @@ private slots:
         window->document.getRecipe(recipes->_currentItemID(), recipe);
         QCOMPARE(recipe.description.contains("default picture"), path == "/nopicture.html");
         QVERIFY(recipe.description.contains(answers.source.toHtmlEscaped()));
+    }
+
+    void storedPicture_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("stored"); // "same bytes", a size, or "none"
+        const QByteArray small = pngPicture(150, 100);
+        QByteArray huge = small;
+        // The header claims 30000 x 30000 pixels; its checksum is made to match.
+        const QByteArray side = QByteArray::fromHex("00007530");
+        huge.replace(16, 8, side + side);
+        const quint32 crc = crc32(huge.mid(12, 17));
+        huge.replace(29, 4, QByteArray::fromHex(QByteArray::number(crc, 16).rightJustified(8, '0')));
+        QTest::newRow("PNG of display size") << small << "same bytes";
+        QTest::newRow("larger PNG") << pngPicture(300, 150) << "200x100";
+        QTest::newRow("900 megapixels") << huge << "none";
+        QTest::newRow("no picture") << QByteArray("<html></html>") << "none";
+    }
+
+    void storedPicture()
+    {
+        QFETCH(QByteArray, bytes);
+        const QByteArray stored = RecipeImporter::storedPicture(bytes);
+        const QImage picture = QImage::fromData(stored);
+        QTEST(stored == bytes ? QString("same bytes")
+              : stored.isEmpty() ? QString("none")
+                                 : QString("%1x%2").arg(picture.width()).arg(picture.height()),
+              "stored");
     }
 
     void dropOnRecipeList_data()
