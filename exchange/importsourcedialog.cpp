@@ -2,8 +2,10 @@
 
 #include "lang/langmodel.h"
 
+#include <QClipboard>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -28,7 +30,12 @@ ImportSourceDialog::ImportSourceDialog(QWidget* parent) : QDialog(parent), _sour
         buttons->button(QDialogButtonBox::Ok)->setEnabled(!text.trimmed().isEmpty());
     };
     connect(_source, &QLineEdit::textChanged, this, enableOk);
-    enableOk(QString());
+    // An address just copied from the browser is most likely the one wanted.
+    const QString copied = QGuiApplication::clipboard()->text().trimmed();
+    if (!copied.contains(QLatin1Char('\n'))
+        && (copied.startsWith(QLatin1String("http://")) || copied.startsWith(QLatin1String("https://"))))
+        _source->setText(copied);
+    enableOk(_source->text());
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(translate(QStringLiteral("Web address or file of a recipe:"))));
