@@ -226,7 +226,13 @@ QString HtmlTree::textOf(int node) const
 {
     QString out;
     _collectText(node, out, 0);
-    return out.simplified();
+    QStringList lines;
+    for (const QString& line : out.split(QLatin1Char('\n'))) {
+        const QString text = line.simplified();
+        if (!text.isEmpty())
+            lines << text;
+    }
+    return lines.join(QLatin1Char('\n'));
 }
 
 void HtmlTree::_collectText(int node, QString& out, int depth) const
@@ -242,5 +248,5 @@ void HtmlTree::_collectText(int node, QString& out, int depth) const
         _collectText(child, out, depth + 1);
     if (n.tag == QLatin1String("br") || n.tag == QLatin1String("p") || n.tag == QLatin1String("li")
         || n.tag == QLatin1String("div"))
-        out += QLatin1Char(' ');
+        out += QLatin1Char('\n');
 }

@@ -23,7 +23,8 @@ class HtmlTree
 public:
     explicit HtmlTree(const QString& html);
 
-    // The text below a node, blanks collapsed; scripts and styles left out.
+    // The text below a node, blanks collapsed, one line a paragraph, list item
+    // or line break; scripts and styles left out.
     QString textOf(int node) const;
     // Replaces character references (&amp;, &#39;, &#x2F; ...) by their characters.
     static QString decodeEntities(const QString& text);

@@ -73,40 +73,40 @@ private slots:
         QTest::addColumn<QStringList>("expected");
         QTest::newRow("graph with page, organisation and recipe; image by reference")
             << page(ldJson(q("{'@context':'https://schema.org','@graph':[\n"
-"                {'@type':'WebPage','@id':'https://x.test/p#page','name':'Page'},\n"
-"                {'@type':'Organization','@id':'https://x.test/#org','name':'Site'},\n"
-"                {'@type':'ImageObject','@id':'https://x.test/p#img','url':'/img/pie.jpg'},\n"
-"                {'@type':'Recipe','name':'Apple pie','image':{'@id':'https://x.test/p#img'},\n"
-"                 'recipeIngredient':['3 apples','200 g flour'],\n"
-"                 'recipeCategory':'Dessert','keywords':'apple, pie, dessert',\n"
-"                 'aggregateRating':{'@type':'AggregateRating','ratingValue':'4.5'},\n"
-"                 'recipeInstructions':[{'@type':'HowToStep','text':'Peel.'},{'@type':'HowToStep','text':'Bake.'}]}]}")))
+                    "{'@type':'WebPage','@id':'https://x.test/p#page','name':'Page'},\n"
+                    "{'@type':'Organization','@id':'https://x.test/#org','name':'Site'},\n"
+                    "{'@type':'ImageObject','@id':'https://x.test/p#img','url':'/img/pie.jpg'},\n"
+                    "{'@type':'Recipe','name':'Apple pie','image':{'@id':'https://x.test/p#img'},\n"
+                    "'recipeIngredient':['3 apples','200 g flour'],\n"
+                    "'recipeCategory':'Dessert','keywords':'apple, pie, dessert',\n"
+                    "'aggregateRating':{'@type':'AggregateRating','ratingValue':'4.5'},\n"
+                    "'recipeInstructions':[{'@type':'HowToStep','text':'Peel.'},{'@type':'HowToStep','text':'Bake.'}]}]}")))
             << QStringList{"Apple pie | 3 apples; 200 g flour | Dessert, apple, pie | 4.5/5 | "
                            "https://x.test/img/pie.jpg | Peel.; Bake."};
         QTest::newRow("type as a list, sections, ImageObject list, entities")
             << page(ldJson(q("[{'@type':['Recipe','NewsArticle'],'name':'Fish &amp; chips',\n"
-"                'image':[{'@type':'ImageObject','contentUrl':'a.png'},'b.png'],\n"
-"                'keywords':['fried','Fried',' fish '],\n"
-"                'aggregateRating':{'ratingValue':8,'bestRating':'10'},\n"
-"                'recipeInstructions':[{'@type':'HowToSection','name':'Fish',\n"
-"                  'itemListElement':[{'@type':'HowToStep','text':'Batter.'},{'@type':'HowToStep','name':'Fry.'}]},\n"
-"                  {'@type':'HowToSection','name':'Chips','itemListElement':[{'@type':'HowToStep','text':'Cut.'}]}]}]")))
+                    "'image':[{'@type':'ImageObject','contentUrl':'a.png'},'b.png'],\n"
+                    "'keywords':['fried','Fried',' fish '],\n"
+                    "'aggregateRating':{'ratingValue':8,'bestRating':'10'},\n"
+                    "'recipeInstructions':[{'@type':'HowToSection','name':'Fish',\n"
+                    "'itemListElement':[{'@type':'HowToStep','text':'Batter.'},{'@type':'HowToStep','name':'Fry.'}]},\n"
+                    "{'@type':'HowToSection','name':'Chips','itemListElement':[{'@type':'HowToStep','text':'Cut.'}]}]}]")))
             << QStringList{"Fish & chips |  | fried, fish | 8/10 | https://x.test/dir/a.png, "
                            "https://x.test/dir/b.png | [Fish] Batter.; Fry. [Chips] Cut."};
         QTest::newRow("Microdata only")
             << page("", q("<div itemscope itemtype='http://schema.org/Recipe'>\n"
-"                <h1 itemprop='name'>Borscht</h1><img itemprop='image' src='/b.jpg'>\n"
-"                <meta itemprop='recipeCuisine' content='Ukrainian'>\n"
-"                <div itemprop='aggregateRating' itemscope itemtype='http://schema.org/AggregateRating'>\n"
-"                  <span itemprop='ratingValue'>3</span></div>\n"
-"                <ul><li itemprop='recipeIngredient'>1 beet</li><li itemprop='recipeIngredient'>2 l <b>water</b></li></ul>\n"
-"                <div itemprop='recipeInstructions'>Boil everything.</div></div>"))
+                    "<h1 itemprop='name'>Borscht</h1><img itemprop='image' src='/b.jpg'>\n"
+                    "<meta itemprop='recipeCuisine' content='Ukrainian'>\n"
+                    "<div itemprop='aggregateRating' itemscope itemtype='http://schema.org/AggregateRating'>\n"
+                    "<span itemprop='ratingValue'>3</span></div>\n"
+                    "<ul><li itemprop='recipeIngredient'>1 beet</li><li itemprop='recipeIngredient'>2 l <b>water</b></li></ul>\n"
+                    "<ol itemprop='recipeInstructions'><li>Boil.</li><li>Serve <i>hot</i>.</li></ol></div>"))
             << QStringList{"Borscht | 1 beet; 2 l water | Ukrainian | 3/5 | https://x.test/b.jpg | "
-                           "Boil everything."};
+                           "Boil.; Serve hot."};
         QTest::newRow("two recipes, a broken block beside them, one repeated")
             << page(ldJson(q("{'@type':'Recipe','name':'One'}")) + ldJson("{\"@type\": broken")
                     + ldJson(q("[{'@type':'Recipe','name':'Two','recipeInstructions':'Mix.\\nServe.'},\n"
-"                                 {'@type':'Recipe','name':'One'}]")))
+                    "{'@type':'Recipe','name':'One'}]")))
             << QStringList{"One |  |  | - |  | ", "Two |  |  | - |  | Mix.; Serve."};
         QTest::newRow("a JSON-LD file") << QByteArray(q("{'@type':'Recipe','name':'Soup'}"))
                                         << QStringList{"Soup |  |  | - |  | "};
