@@ -14,6 +14,8 @@
 #include <QSqlQuery>
 #include <QTextDocumentFragment>
 
+#include <map>
+
 namespace {
 
 // The photo as a data: address; empty for the default picture.
@@ -84,14 +86,61 @@ std::vector<int> RecipeExporter::allRecipes(Document& document)
     return ids;
 }
 
+std::vector<RecipeExporter::Stored> RecipeExporter::_read(const std::vector<int>& ids) const
+{
+    std::map<int, size_t> position;
+    for (int id : ids)
+        position.emplace(id, position.size());
+    std::vector<Stored> stored(position.size());
+    const auto entry = [&](const QVariant& id) -> Stored* {
+        const auto found = position.find(id.toInt());
+        return found == position.end() ? nullptr : &stored[found->second];
+    };
+    const auto name = [](const QVariant& value) {
+        return value.isNull() ? NO_SELECTION : value.toString();
+    };
+    QSqlQuery query(_document.db);
+    query.setForwardOnly(true);
+    query.exec(QStringLiteral("SELECT id, name, photo, description, rating, complexity, expenses "
+                              "FROM Recipes"));
+    while (query.next()) {
+        if (Stored* s = entry(query.value(0))) {
+            s->recipe.name = query.value(1).toString();
+            s->recipe.photo = query.value(2);
+            s->recipe.description = query.value(3).toString();
+            s->recipe.rating = static_cast<uchar>(query.value(4).toInt());
+            s->recipe.complexity = static_cast<uchar>(query.value(5).toInt());
+            s->expenses = QString::number(query.value(6).toDouble(), 'g', 6).toDouble();
+        }
+    }
+    query.exec(QStringLiteral("SELECT l.id_rec, i.name, l.quant, u.name FROM RecipeIngredients l "
+                              "LEFT JOIN Ingredients i ON i.id = l.id_ing "
+                              "LEFT JOIN Units u ON u.id = l.id_unit ORDER BY l.id"));
+    while (query.next())
+        if (Stored* s = entry(query.value(0)))
+            s->recipe.ingredients.push_back(
+                {name(query.value(1)), query.value(2).toFloat(), name(query.value(3))});
+    query.exec(QStringLiteral("SELECT l.id_rec, t.name FROM RecipeTags l "
+                              "LEFT JOIN Tags t ON t.id = l.id_tag ORDER BY l.id"));
+    while (query.next())
+        if (Stored* s = entry(query.value(0)))
+            s->recipe.tags.push_back(name(query.value(1)));
+
+    std::vector<Stored> ordered;
+    for (int id : ids)
+        ordered.push_back(stored[position.at(id)]);
+    return ordered;
+}
+
 QJsonObject RecipeExporter::recipeObject(int id) const
 {
-    Recipe recipe;
-    _document.getRecipe(id, recipe);
-    std::vector<QVariant> row;
-    const double expenses = _document.getRowByID(Book::Recipes, id, row) && row.size() > Book::RecipeExpenses
-                                ? QString::number(row[Book::RecipeExpenses].toDouble(), 'g', 6).toDouble()
-                                : 0;
+    return _object(_read({id}).front());
+}
+
+QJsonObject RecipeExporter::_object(const Stored& stored) const
+{
+    const Recipe& recipe = stored.recipe;
+    const double expenses = stored.expenses;
     QString description;
     QStringList steps;
     splitDescription(recipe.description, description, steps);
@@ -128,25 +177,28 @@ QJsonObject RecipeExporter::recipeObject(int id) const
 
 QByteArray RecipeExporter::jsonLd(const std::vector<int>& ids) const
 {
-    QJsonArray recipes;
-    for (int id : ids)
-        recipes.append(recipeObject(id));
-    return QJsonDocument(recipes).toJson(QJsonDocument::Indented);
+    return _json(_read(ids));
+}
+
+QByteArray RecipeExporter::_json(const std::vector<Stored>& recipes) const
+{
+    QJsonArray list;
+    for (const Stored& stored : recipes)
+        list.append(_object(stored));
+    return QJsonDocument(list).toJson(QJsonDocument::Indented);
 }
 
 QByteArray RecipeExporter::htmlPage(const std::vector<int>& ids) const
 {
+    const std::vector<Stored> recipes = _read(ids);
     // In a script, "<" is written as an escape, so no text can end the script early.
-    const QByteArray json = jsonLd(ids).replace('<', "\\u003c").replace('>', "\\u003e");
+    const QByteArray json = _json(recipes).replace('<', "\\u003c").replace('>', "\\u003e");
     QString body;
-    for (int id : ids) {
-        Recipe recipe;
-        _document.getRecipe(id, recipe);
-        body += QStringLiteral("<article>") + EditableRecipeList::recipePageHtml(recipe)
+    for (const Stored& stored : recipes)
+        body += QStringLiteral("<article>") + EditableRecipeList::recipePageHtml(stored.recipe)
                 + QStringLiteral("</article><hr style=\"clear: both;\" />\n");
-    }
-    const QString title = ids.size() == 1 ? _document.getNameByID(Book::Recipes, ids.front())
-                                          : translate(QStringLiteral("Recipes"));
+    const QString title = recipes.size() == 1 ? recipes.front().recipe.name
+                                              : translate(QStringLiteral("Recipes"));
     return QByteArray("<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\" />\n<title>")
            + title.toHtmlEscaped().toUtf8()
            + "</title>\n<script type=\"application/ld+json\">\n" + json

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/recipe.h"
+
 #include <QByteArray>
 #include <QJsonObject>
 #include <QString>
@@ -27,6 +29,17 @@ public:
     bool write(const std::vector<int>& ids, const QString& fileName) const;
 
 private:
+    struct Stored
+    {
+        Recipe recipe;
+        double expenses = 0;
+    };
+    // The recipes of the ids, read with one query a table, so that a large
+    // book is not read once a recipe.
+    std::vector<Stored> _read(const std::vector<int>& ids) const;
+    QJsonObject _object(const Stored& stored) const;
+    QByteArray _json(const std::vector<Stored>& recipes) const;
+
     Document& _document;
     QString _currency;
 };

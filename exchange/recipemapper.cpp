@@ -35,20 +35,6 @@ bool isWebAddress(const QString& address)
            || address.startsWith(QLatin1String("https://"), Qt::CaseInsensitive);
 }
 
-// The id of every name of a table, keyed case-insensitively.
-QHash<QString, int> namesOf(Document& document, const QString& table)
-{
-    QHash<QString, int> names;
-    QSqlQuery query(document.db);
-    query.exec(QStringLiteral("SELECT id, name FROM ") + table);
-    while (query.next()) {
-        const QString key = query.value(1).toString().toCaseFolded();
-        if (!names.contains(key))
-            names.insert(key, query.value(0).toInt());
-    }
-    return names;
-}
-
 } // namespace
 
 RecipeMapper::RecipeMapper(Document& document, const QString& bookCurrency)
@@ -66,6 +52,7 @@ int RecipeMapper::add(const WebRecipe& recipe, const QByteArray& photo, const QS
     const int id = _addRecipe(recipe, photo, photoNote);
     if (id < 0) {
         savepoint.exec(QStringLiteral("ROLLBACK TO SAVEPOINT ") + Savepoint);
+        _names.clear(); // it may hold rows that are gone now
         CULINOR_DIAG("exchange", QStringLiteral("Recipe not added: ") + recipe.name);
     }
     savepoint.exec(QStringLiteral("RELEASE SAVEPOINT ") + Savepoint);
@@ -76,15 +63,18 @@ int RecipeMapper::_addRecipe(const WebRecipe& recipe, const QByteArray& photo,
                              const QString& photoNote)
 {
     using namespace Book;
-    const QStringList bookUnits = namesOf(_document, Units).keys();
+    QStringList bookUnits;
+    for (const auto& unit : _namesOf(Units))
+        bookUnits << unit.first;
     std::vector<IngredientLine> lines;
     for (const QString& text : recipe.ingredients)
         lines.push_back(IngredientLine::parse(text, bookUnits));
 
-    const QString title = recipe.name.isEmpty() ? translate(QStringLiteral("Imported recipe"))
-                                                : recipe.name;
+    const QString title = _freeName(recipe.name.isEmpty()
+                                        ? translate(QStringLiteral("Imported recipe"))
+                                        : recipe.name);
     const QVariant values[] = {
-        _freeName(title),
+        title,
         photo.isEmpty() ? QByteArray("0") : photo,
         descriptionHtml(recipe, lines, photoNote),
         recipe.rating >= 0 ? ratingOutOfTen(recipe.rating, recipe.bestRating) : DefaultRating,
@@ -94,6 +84,7 @@ int RecipeMapper::_addRecipe(const WebRecipe& recipe, const QByteArray& photo,
     const int recipeId = _document.addRow(Recipes, values, RecipeFieldCount);
     if (recipeId < 0)
         return -1;
+    _namesOf(Recipes).insert(title.toCaseFolded(), {title, recipeId});
     for (const IngredientLine& line : lines) {
         if (line.ingredient.isEmpty())
             continue;
@@ -127,22 +118,43 @@ int RecipeMapper::_unitId(const IngredientLine& line)
     return _findOrAdd(Book::Units, names, value, 1);
 }
 
+// The rows of a table by name, keyed case-insensitively; read once an import.
+QHash<QString, RecipeMapper::NamedRow>& RecipeMapper::_namesOf(const QString& table)
+{
+    const auto found = _names.find(table);
+    if (found != _names.end())
+        return found.value();
+    QHash<QString, NamedRow>& names = _names[table];
+    QSqlQuery query(_document.db);
+    query.setForwardOnly(true);
+    query.exec(QStringLiteral("SELECT id, name FROM ") + table);
+    while (query.next()) {
+        const QString name = query.value(1).toString();
+        if (!names.contains(name.toCaseFolded()))
+            names.insert(name.toCaseFolded(), {name, query.value(0).toInt()});
+    }
+    return names;
+}
+
 // The first of the names the table has, else a new row of the values.
 int RecipeMapper::_findOrAdd(const QString& table, const QStringList& names,
                              const QVariant* values, int count)
 {
-    const QHash<QString, int> known = namesOf(_document, table);
+    QHash<QString, NamedRow>& known = _namesOf(table);
     for (const QString& name : names) {
         const auto found = known.find(name.toCaseFolded());
         if (found != known.end())
-            return found.value();
+            return found.value().second;
     }
-    return _document.addRow(table, values, count);
+    const int id = _document.addRow(table, values, count);
+    if (id >= 0)
+        known.insert(values[0].toString().toCaseFolded(), {values[0].toString(), id});
+    return id;
 }
 
 QString RecipeMapper::_freeName(const QString& name)
 {
-    const QHash<QString, int> known = namesOf(_document, Book::Recipes);
+    const QHash<QString, NamedRow>& known = _namesOf(Book::Recipes);
     QString free = name;
     for (int number = 2; known.contains(free.toCaseFolded()); ++number)
         free = name + QStringLiteral(" (") + QString::number(number) + QLatin1Char(')');

@@ -8,6 +8,7 @@
 #include <QVariant>
 #include <QString>
 
+#include <utility>
 #include <vector>
 
 class Document;
@@ -36,12 +37,17 @@ public:
                             const QString& photoNote) const;
 
 private:
+    using NamedRow = std::pair<QString, int>; // a row's name as stored, and its id
+
     int _addRecipe(const WebRecipe& recipe, const QByteArray& photo, const QString& photoNote);
     int _unitId(const IngredientLine& line);
     int _findOrAdd(const QString& table, const QStringList& names, const QVariant* values, int count);
     QString _freeName(const QString& name);
+    QHash<QString, NamedRow>& _namesOf(const QString& table);
     bool _costInBookCurrency(const WebRecipe& recipe) const;
 
     Document& _document;
     QString _currency;
+    // Names already looked up, by table: a long list of recipes reads each table once.
+    QHash<QString, QHash<QString, NamedRow> > _names;
 };

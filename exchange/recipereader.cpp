@@ -208,10 +208,11 @@ void RecipeReader::_collect(const QJsonValue& value, int depth)
         _nodes.insert(id, object);
     if (isRecipe(object)) {
         // The same recipe given twice (by id, or word for word) comes in once.
-        for (const QJsonObject& known : _recipes)
-            if (known == object
-                || (!id.isEmpty() && known.value(QStringLiteral("@id")).toString() == id))
-                return;
+        const QByteArray text = QJsonDocument(object).toJson(QJsonDocument::Compact);
+        if ((!id.isEmpty() && _recipeIds.contains(id)) || _recipeTexts.contains(text))
+            return;
+        _recipeIds.insert(id);
+        _recipeTexts.insert(text);
         _recipes.push_back(object);
     }
     for (auto it = object.begin(); it != object.end(); ++it)

@@ -3,8 +3,10 @@
 #include "exchange/webrecipe.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QJsonObject>
 #include <QJsonValue>
+#include <QSet>
 #include <QUrl>
 
 #include <vector>
@@ -41,4 +43,6 @@ private:
     QUrl _page;
     QHash<QString, QJsonObject> _nodes;  // the page's nodes by @id
     std::vector<QJsonObject> _recipes;
+    QSet<QString> _recipeIds;
+    QSet<QByteArray> _recipeTexts;
 };
