@@ -20,6 +20,8 @@ class RecipeFetcher : public QObject
 
 public:
     static const qint64 MaxPageBytes = 8 * 1024 * 1024;
+    // A file of the user's own, such as a whole book exported with its photos.
+    static const qint64 MaxFileBytes = 512 * 1024 * 1024;
     static const qint64 MaxPictureBytes = 16 * 1024 * 1024;
     static const int MaxRedirects = 5;
     static const int TimeLimitMs = 30000;

@@ -102,7 +102,8 @@ void RecipeImporter::_nextSource()
     _localPage = address.isLocalFile();
     _loadingPage = true;
     emit progress(translate(QStringLiteral("Loading %1")).arg(_source));
-    _fetcher.fetch(address, RecipeFetcher::MaxPageBytes, true);
+    _fetcher.fetch(address, _localPage ? RecipeFetcher::MaxFileBytes : RecipeFetcher::MaxPageBytes,
+                   true);
 }
 
 void RecipeImporter::_onPage(const QByteArray& content, const QUrl& address)
