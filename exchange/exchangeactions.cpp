@@ -32,8 +32,8 @@ const int StatusTimeout = 4000;
 bool isRecipeFile(const QString& fileName)
 {
     const QString suffix = QFileInfo(fileName).suffix().toLower();
-    return suffix == QLatin1String("html") || suffix == QLatin1String("htm")
-           || suffix == QLatin1String("json") || suffix == QLatin1String("jsonld");
+    return suffix == QLatin1String("html") || suffix == QLatin1String("htm") ||
+           suffix == QLatin1String("json") || suffix == QLatin1String("jsonld");
 }
 
 } // namespace
@@ -73,7 +73,8 @@ ExchangeActions::ExchangeActions(QMainWindow* window, Document& document,
 QString ExchangeActions::_currency() const
 {
     const Settings* settings = appSettings();
-    const QString currency = settings ? settings->value(SettingKey::Currency).toString() : QString();
+    const QString currency =
+        settings ? settings->value(SettingKey::Currency).toString() : QString();
     return currency.isEmpty() ? QStringLiteral("USD") : currency;
 }
 
@@ -87,8 +88,9 @@ void ExchangeActions::_askForSource()
 bool ExchangeActions::importSources(const QStringList& sources)
 {
     RecipeImporter importer(_document, _currency());
-    QProgressDialog progress(translate(QStringLiteral("Loading %1")).arg(sources.join(QStringLiteral(", "))),
-                             translate(QStringLiteral("Cancel")), 0, 0, _window);
+    QProgressDialog progress(
+        translate(QStringLiteral("Loading %1")).arg(sources.join(QStringLiteral(", "))),
+        translate(QStringLiteral("Cancel")), 0, 0, _window);
     progress.setWindowTitle(translate(QStringLiteral("Import recipe")));
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(0);
@@ -111,7 +113,8 @@ bool ExchangeActions::importSources(const QStringList& sources)
             std::vector<QVariant> row;
             _document.getRowByID(Book::Recipes, id, row);
             std::vector<QVariant> item{id, row.empty() ? QVariant() : row[Book::RecipeName],
-                                       row.size() > Book::RecipePhoto ? row[Book::RecipePhoto] : QVariant()};
+                                       row.size() > Book::RecipePhoto ? row[Book::RecipePhoto]
+                                                                      : QVariant()};
             _recipes->_addListItem(item);
         }
         _recipes->selectItem(importer.addedIds.front());
@@ -124,7 +127,8 @@ bool ExchangeActions::importSources(const QStringList& sources)
         _showError(importer.errors.join(QLatin1Char('\n')));
     } else {
         _window->statusBar()->showMessage(
-            translate(QStringLiteral("Recipes imported: %1")).arg(importer.addedIds.size()), StatusTimeout);
+            translate(QStringLiteral("Recipes imported: %1")).arg(importer.addedIds.size()),
+            StatusTimeout);
     }
     return !importer.addedIds.empty();
 }
@@ -141,8 +145,10 @@ void ExchangeActions::exportRecipes()
         QMessageBox box(_window);
         box.setWindowTitle(translate(QStringLiteral("Export recipes")));
         box.setText(translate(QStringLiteral("Which recipes do you want to export?")));
-        QPushButton* one = box.addButton(translate(QStringLiteral("Current recipe")), QMessageBox::AcceptRole);
-        QPushButton* all = box.addButton(translate(QStringLiteral("All recipes")), QMessageBox::AcceptRole);
+        QPushButton* one =
+            box.addButton(translate(QStringLiteral("Current recipe")), QMessageBox::AcceptRole);
+        QPushButton* all =
+            box.addButton(translate(QStringLiteral("All recipes")), QMessageBox::AcceptRole);
         box.addButton(QMessageBox::Cancel);
         box.setDefaultButton(all);
         box.exec();
@@ -162,14 +168,16 @@ void ExchangeActions::exportRecipes()
         return;
     QString fileName = dialog.selectedFiles().first();
     const QString suffix = QFileInfo(fileName).suffix().toLower();
-    if (suffix != QLatin1String("json") && suffix != QLatin1String("html") && suffix != QLatin1String("htm"))
-        fileName += dialog.selectedNameFilter() == page ? QStringLiteral(".html") : QStringLiteral(".json");
+    if (suffix != QLatin1String("json") && suffix != QLatin1String("html") &&
+        suffix != QLatin1String("htm"))
+        fileName +=
+            dialog.selectedNameFilter() == page ? QStringLiteral(".html") : QStringLiteral(".json");
     if (!RecipeExporter(_document, _currency()).write(ids, fileName)) {
         _showError(translate(QStringLiteral("The file %1 could not be written.")).arg(fileName));
         return;
     }
-    _window->statusBar()->showMessage(translate(QStringLiteral("Recipes exported: %1")).arg(ids.size()),
-                                      StatusTimeout);
+    _window->statusBar()->showMessage(
+        translate(QStringLiteral("Recipes exported: %1")).arg(ids.size()), StatusTimeout);
 }
 
 QStringList ExchangeActions::droppedSources(const QMimeData* data)

@@ -44,7 +44,8 @@ void readUserChoices(UserChoices& choices)
         stored.value(SettingKey::Language, Settings::languageIndexFor(QLocale::system().language()))
             .toInt();
     choices.currency = stored.value(SettingKey::Currency, QStringLiteral("USD")).toString();
-    choices.language.reset(new LangModel(language, QDir::currentPath() + QStringLiteral("/languages/")));
+    choices.language.reset(
+        new LangModel(language, QDir::currentPath() + QStringLiteral("/languages/")));
     setAppLangModel(choices.language.get());
 }
 
@@ -78,7 +79,8 @@ int importInto(Document& document, const QStringList& sources, const QString& bo
     return 0;
 }
 
-int exportTo(Document& document, const QString& book, const QString& target, const QString& currency)
+int exportTo(Document& document, const QString& book, const QString& target,
+             const QString& currency)
 {
     QTextStream out(stdout);
     QTextStream err(stderr);
@@ -101,8 +103,8 @@ void prepareExchangeCommand(int argc, char** argv)
 {
     for (int i = 1; i < argc; ++i) {
         // "--import SOURCE" as well as "--import=SOURCE"
-        const bool exchange = std::strncmp(argv[i], "--import", 8) == 0
-                              || std::strncmp(argv[i], "--export", 8) == 0;
+        const bool exchange =
+            std::strncmp(argv[i], "--import", 8) == 0 || std::strncmp(argv[i], "--export", 8) == 0;
         if (exchange && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
     }
@@ -110,15 +112,20 @@ void prepareExchangeCommand(int argc, char** argv)
 
 void addExchangeOptions(QCommandLineParser& parser)
 {
-    parser.addOption({ImportOption,
-                      QStringLiteral("Imports the recipes of web addresses, saved pages or "
-                                     "JSON-LD files (further sources may follow) into the book of --into."),
-                      QStringLiteral("SOURCE")});
-    parser.addOption({IntoOption, QStringLiteral("The book that imported recipes go into; created when missing."),
+    parser.addOption(
+        {ImportOption,
+         QStringLiteral("Imports the recipes of web addresses, saved pages or "
+                        "JSON-LD files (further sources may follow) into the book of --into."),
+         QStringLiteral("SOURCE")});
+    parser.addOption(
+        {IntoOption,
+         QStringLiteral("The book that imported recipes go into; created when missing."),
+         QStringLiteral("BOOK.carb")});
+    parser.addOption({ExportOption,
+                      QStringLiteral("Exports every recipe of a book to the file of --to."),
                       QStringLiteral("BOOK.carb")});
-    parser.addOption({ExportOption, QStringLiteral("Exports every recipe of a book to the file of --to."),
-                      QStringLiteral("BOOK.carb")});
-    parser.addOption({ToOption, QStringLiteral("The exported file: .json for JSON-LD, .html for a web page."),
+    parser.addOption({ToOption,
+                      QStringLiteral("The exported file: .json for JSON-LD, .html for a web page."),
                       QStringLiteral("OUT")});
 }
 
@@ -134,8 +141,8 @@ int runExchangeCommand(const QCommandLineParser& parser)
     const QString book = parser.value(importing ? IntoOption : ExportOption);
     const QString target = parser.value(ToOption);
     if (importing == exporting || book.isEmpty() || (exporting && target.isEmpty())) {
-        err << translate(QStringLiteral(
-                   "Use --import SOURCE... --into BOOK.carb or --export BOOK.carb --to OUT.json|OUT.html"))
+        err << translate(QStringLiteral("Use --import SOURCE... --into BOOK.carb or --export "
+                                        "BOOK.carb --to OUT.json|OUT.html"))
             << '\n';
         setAppLangModel(nullptr);
         return 2;
@@ -144,9 +151,11 @@ int runExchangeCommand(const QCommandLineParser& parser)
     {
         Document document;
         if (document.setDataStructure())
-            result = importing ? importInto(document, parser.values(ImportOption) + parser.positionalArguments(),
-                                            book, choices.currency)
-                               : exportTo(document, book, target, choices.currency);
+            result = importing
+                         ? importInto(document,
+                                      parser.values(ImportOption) + parser.positionalArguments(),
+                                      book, choices.currency)
+                         : exportTo(document, book, target, choices.currency);
     }
     setAppLangModel(nullptr);
     return result;

@@ -10,9 +10,9 @@ const int MaxDepth = 200;
 const QSet<QString>& voidElements()
 {
     static const QSet<QString> names = {
-        QStringLiteral("area"), QStringLiteral("base"), QStringLiteral("br"),
-        QStringLiteral("col"), QStringLiteral("embed"), QStringLiteral("hr"),
-        QStringLiteral("img"), QStringLiteral("input"), QStringLiteral("link"),
+        QStringLiteral("area"), QStringLiteral("base"),   QStringLiteral("br"),
+        QStringLiteral("col"),  QStringLiteral("embed"),  QStringLiteral("hr"),
+        QStringLiteral("img"),  QStringLiteral("input"),  QStringLiteral("link"),
         QStringLiteral("meta"), QStringLiteral("source"), QStringLiteral("track"),
         QStringLiteral("wbr")};
     return names;
@@ -21,14 +21,14 @@ const QSet<QString>& voidElements()
 // Elements whose content is text up to their own end tag.
 bool isRawText(const QString& tag)
 {
-    return tag == QLatin1String("script") || tag == QLatin1String("style")
-           || tag == QLatin1String("textarea") || tag == QLatin1String("title");
+    return tag == QLatin1String("script") || tag == QLatin1String("style") ||
+           tag == QLatin1String("textarea") || tag == QLatin1String("title");
 }
 
 bool isNameChar(QChar c)
 {
-    return c.isLetterOrNumber() || c == QLatin1Char('-') || c == QLatin1Char('_')
-           || c == QLatin1Char(':');
+    return c.isLetterOrNumber() || c == QLatin1Char('-') || c == QLatin1Char('_') ||
+           c == QLatin1Char(':');
 }
 
 int skipBlanks(const QString& html, int i)
@@ -40,23 +40,33 @@ int skipBlanks(const QString& html, int i)
 
 QString entity(const QString& name)
 {
-    static const QHash<QString, QString> named = {
-        {QStringLiteral("amp"), QStringLiteral("&")},   {QStringLiteral("lt"), QStringLiteral("<")},
-        {QStringLiteral("gt"), QStringLiteral(">")},    {QStringLiteral("quot"), QStringLiteral("\"")},
-        {QStringLiteral("apos"), QStringLiteral("'")},  {QStringLiteral("nbsp"), QStringLiteral(" ")},
-        {QStringLiteral("frac12"), QStringLiteral("½")}, {QStringLiteral("frac14"), QStringLiteral("¼")},
-        {QStringLiteral("frac34"), QStringLiteral("¾")}, {QStringLiteral("deg"), QStringLiteral("°")},
-        {QStringLiteral("ndash"), QStringLiteral("–")}, {QStringLiteral("mdash"), QStringLiteral("—")},
-        {QStringLiteral("hellip"), QStringLiteral("…")}, {QStringLiteral("rsquo"), QStringLiteral("’")},
-        {QStringLiteral("eacute"), QStringLiteral("é")}, {QStringLiteral("egrave"), QStringLiteral("è")},
-        {QStringLiteral("agrave"), QStringLiteral("à")}, {QStringLiteral("uuml"), QStringLiteral("ü")},
-        {QStringLiteral("ouml"), QStringLiteral("ö")},  {QStringLiteral("auml"), QStringLiteral("ä")},
-        {QStringLiteral("szlig"), QStringLiteral("ß")}};
+    static const QHash<QString, QString> named = {{QStringLiteral("amp"), QStringLiteral("&")},
+                                                  {QStringLiteral("lt"), QStringLiteral("<")},
+                                                  {QStringLiteral("gt"), QStringLiteral(">")},
+                                                  {QStringLiteral("quot"), QStringLiteral("\"")},
+                                                  {QStringLiteral("apos"), QStringLiteral("'")},
+                                                  {QStringLiteral("nbsp"), QStringLiteral(" ")},
+                                                  {QStringLiteral("frac12"), QStringLiteral("½")},
+                                                  {QStringLiteral("frac14"), QStringLiteral("¼")},
+                                                  {QStringLiteral("frac34"), QStringLiteral("¾")},
+                                                  {QStringLiteral("deg"), QStringLiteral("°")},
+                                                  {QStringLiteral("ndash"), QStringLiteral("–")},
+                                                  {QStringLiteral("mdash"), QStringLiteral("—")},
+                                                  {QStringLiteral("hellip"), QStringLiteral("…")},
+                                                  {QStringLiteral("rsquo"), QStringLiteral("’")},
+                                                  {QStringLiteral("eacute"), QStringLiteral("é")},
+                                                  {QStringLiteral("egrave"), QStringLiteral("è")},
+                                                  {QStringLiteral("agrave"), QStringLiteral("à")},
+                                                  {QStringLiteral("uuml"), QStringLiteral("ü")},
+                                                  {QStringLiteral("ouml"), QStringLiteral("ö")},
+                                                  {QStringLiteral("auml"), QStringLiteral("ä")},
+                                                  {QStringLiteral("szlig"), QStringLiteral("ß")}};
     if (name.startsWith(QLatin1Char('#'))) {
         bool ok = false;
-        const uint code = name.size() > 1 && (name.at(1) == QLatin1Char('x') || name.at(1) == QLatin1Char('X'))
-                              ? name.mid(2).toUInt(&ok, 16)
-                              : name.mid(1).toUInt(&ok, 10);
+        const uint code =
+            name.size() > 1 && (name.at(1) == QLatin1Char('x') || name.at(1) == QLatin1Char('X'))
+                ? name.mid(2).toUInt(&ok, 16)
+                : name.mid(1).toUInt(&ok, 10);
         if (!ok || code == 0 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
             return QString();
         return QString::fromUcs4(&code, 1);
@@ -81,9 +91,9 @@ QString HtmlTree::decodeEntities(const QString& text)
         }
         out += text.midRef(i, amp - i);
         const int semicolon = text.indexOf(QLatin1Char(';'), amp);
-        const QString replacement =
-            semicolon > amp + 1 && semicolon - amp <= 10 ? entity(text.mid(amp + 1, semicolon - amp - 1))
-                                                         : QString();
+        const QString replacement = semicolon > amp + 1 && semicolon - amp <= 10
+                                        ? entity(text.mid(amp + 1, semicolon - amp - 1))
+                                        : QString();
         if (replacement.isEmpty()) {
             out += QLatin1Char('&');
             i = amp + 1;
@@ -166,8 +176,8 @@ int HtmlTree::_parseTag(const QString& html, int start, std::vector<int>& open)
             continue;
         }
         const int attributeStart = i;
-        while (i < size && !html.at(i).isSpace() && html.at(i) != QLatin1Char('=')
-               && html.at(i) != QLatin1Char('>') && html.at(i) != QLatin1Char('/'))
+        while (i < size && !html.at(i).isSpace() && html.at(i) != QLatin1Char('=') &&
+               html.at(i) != QLatin1Char('>') && html.at(i) != QLatin1Char('/'))
             ++i;
         if (i == attributeStart) {
             ++i; // a stray character
@@ -246,7 +256,7 @@ void HtmlTree::_collectText(int node, QString& out, int depth) const
         return;
     for (int child : n.children)
         _collectText(child, out, depth + 1);
-    if (n.tag == QLatin1String("br") || n.tag == QLatin1String("p") || n.tag == QLatin1String("li")
-        || n.tag == QLatin1String("div"))
+    if (n.tag == QLatin1String("br") || n.tag == QLatin1String("p") ||
+        n.tag == QLatin1String("li") || n.tag == QLatin1String("div"))
         out += QLatin1Char('\n');
 }

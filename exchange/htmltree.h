@@ -8,10 +8,10 @@
 // One element or text of a parsed page.
 struct HtmlNode
 {
-    QString tag;                         // lower case; empty for a text
-    QHash<QString, QString> attributes;  // names in lower case, values decoded
-    QString text;                        // a text's characters (a script's as written)
-    std::vector<int> children;           // indexes into HtmlTree::nodes
+    QString tag;                        // lower case; empty for a text
+    QHash<QString, QString> attributes; // names in lower case, values decoded
+    QString text;                       // a text's characters (a script's as written)
+    std::vector<int> children;          // indexes into HtmlTree::nodes
 };
 
 // A forgiving reader of HTML into a tree, enough to find a page's scripts and

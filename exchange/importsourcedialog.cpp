@@ -32,8 +32,8 @@ ImportSourceDialog::ImportSourceDialog(QWidget* parent) : QDialog(parent), _sour
     connect(_source, &QLineEdit::textChanged, this, enableOk);
     // An address just copied from the browser is most likely the one wanted.
     const QString copied = QGuiApplication::clipboard()->text().trimmed();
-    if (!copied.contains(QLatin1Char('\n'))
-        && (copied.startsWith(QLatin1String("http://")) || copied.startsWith(QLatin1String("https://"))))
+    if (!copied.contains(QLatin1Char('\n')) && (copied.startsWith(QLatin1String("http://")) ||
+                                                copied.startsWith(QLatin1String("https://"))))
         _source->setText(copied);
     enableOk(_source->text());
 
@@ -53,8 +53,8 @@ void ImportSourceDialog::_browse()
     QFileDialog dialog(this, translate(QStringLiteral("Import recipe")));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setNameFilter(translate(QStringLiteral("Web pages and JSON-LD files"))
-                         + QStringLiteral(" (*.html *.htm *.json *.jsonld)"));
+    dialog.setNameFilter(translate(QStringLiteral("Web pages and JSON-LD files")) +
+                         QStringLiteral(" (*.html *.htm *.json *.jsonld)"));
     if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
         _source->setText(dialog.selectedFiles().first());
 }

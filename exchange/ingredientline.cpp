@@ -81,8 +81,8 @@ const UnitNames Units[] = {
 
 struct Alias
 {
-    QString name;     // lower case
-    QString unit;     // the name a new unit gets
+    QString name; // lower case
+    QString unit; // the name a new unit gets
     QString family;
 };
 
@@ -105,9 +105,9 @@ const std::vector<Alias>& aliases()
 }
 
 const QString UnicodeFractions = QStringLiteral("½⅓⅔¼¾⅕⅖⅗⅘⅙⅚⅛⅜⅝⅞");
-const double FractionValues[] = {1.0 / 2, 1.0 / 3, 2.0 / 3, 1.0 / 4, 3.0 / 4, 1.0 / 5, 2.0 / 5,
-                                 3.0 / 5, 4.0 / 5, 1.0 / 6, 5.0 / 6, 1.0 / 8, 3.0 / 8, 5.0 / 8,
-                                 7.0 / 8};
+const double FractionValues[] = {1.0 / 2, 1.0 / 3, 2.0 / 3, 1.0 / 4, 3.0 / 4,
+                                 1.0 / 5, 2.0 / 5, 3.0 / 5, 4.0 / 5, 1.0 / 6,
+                                 5.0 / 6, 1.0 / 8, 3.0 / 8, 5.0 / 8, 7.0 / 8};
 
 double decimal(const QString& text)
 {
@@ -118,17 +118,18 @@ double decimal(const QString& text)
 int readQuantity(const QString& text, double& value)
 {
     static const QRegularExpression number(
-        QStringLiteral("^(?:(\\d+)\\s+(\\d+)\\s*/\\s*(\\d+)"  // mixed: 1 1/2
-                       "|(\\d+)\\s*/\\s*(\\d+)"               // fraction: 1/2
-                       "|(\\d*)\\s*([%1])"                    // Unicode: 1½, ½
-                       "|(\\d+(?:[.,]\\d+)?))")               // 2, 1.5, 1,5
+        QStringLiteral("^(?:(\\d+)\\s+(\\d+)\\s*/\\s*(\\d+)" // mixed: 1 1/2
+                       "|(\\d+)\\s*/\\s*(\\d+)"              // fraction: 1/2
+                       "|(\\d*)\\s*([%1])"                   // Unicode: 1½, ½
+                       "|(\\d+(?:[.,]\\d+)?))")              // 2, 1.5, 1,5
             .arg(UnicodeFractions));
     const QRegularExpressionMatch m = number.match(text);
     if (!m.hasMatch())
         return 0;
     if (m.capturedLength(1) > 0) {
         const double denominator = m.captured(3).toDouble();
-        value = m.captured(1).toDouble() + (denominator > 0 ? m.captured(2).toDouble() / denominator : 0);
+        value = m.captured(1).toDouble() +
+                (denominator > 0 ? m.captured(2).toDouble() / denominator : 0);
     } else if (m.capturedLength(4) > 0) {
         const double denominator = m.captured(5).toDouble();
         value = denominator > 0 ? m.captured(4).toDouble() / denominator : 0;
@@ -172,8 +173,8 @@ int readUnit(const QString& text, const QStringList& bookUnits, QString& unit)
     for (const Alias& alias : aliases()) {
         if (alias.name.size() <= best)
             break;
-        if (lower.startsWith(alias.name) && (alias.name.endsWith(QLatin1Char('.'))
-                                             || endsWord(lower, alias.name.size()))) {
+        if (lower.startsWith(alias.name) &&
+            (alias.name.endsWith(QLatin1Char('.')) || endsWord(lower, alias.name.size()))) {
             best = alias.name.size();
             unit = alias.unit;
             break;

@@ -23,5 +23,5 @@ public:
     double quantity = 0; // 0 when the line gives none
     QString unit;        // empty when the line names none
     QString ingredient;
-    QString note;        // what follows a comma or stands in parentheses
+    QString note; // what follows a comma or stands in parentheses
 };

@@ -28,16 +28,16 @@ QString photoAddress(const QVariant& photo)
                        : bytes.startsWith("GIF8")  ? "image/gif"
                        : bytes.startsWith("BM")    ? "image/bmp"
                                                    : "image/jpeg";
-    return QStringLiteral("data:") + QLatin1String(type) + QStringLiteral(";base64,")
-           + QString::fromLatin1(bytes.toBase64());
+    return QStringLiteral("data:") + QLatin1String(type) + QStringLiteral(";base64,") +
+           QString::fromLatin1(bytes.toBase64());
 }
 
 // The numbered lists of a description are its steps; the rest is its text.
 void splitDescription(const QString& html, QString& text, QStringList& steps)
 {
     static const QRegularExpression list(QStringLiteral("<ol\\b.*?</ol>"),
-                                         QRegularExpression::CaseInsensitiveOption
-                                             | QRegularExpression::DotMatchesEverythingOption);
+                                         QRegularExpression::CaseInsensitiveOption |
+                                             QRegularExpression::DotMatchesEverythingOption);
     auto lists = list.globalMatch(html);
     while (lists.hasNext()) {
         const HtmlTree tree(lists.next().captured());
@@ -195,21 +195,21 @@ QByteArray RecipeExporter::htmlPage(const std::vector<int>& ids) const
     const QByteArray json = _json(recipes).replace('<', "\\u003c").replace('>', "\\u003e");
     QString body;
     for (const Stored& stored : recipes)
-        body += QStringLiteral("<article>") + EditableRecipeList::recipePageHtml(stored.recipe)
-                + QStringLiteral("</article><hr style=\"clear: both;\" />\n");
-    const QString title = recipes.size() == 1 ? recipes.front().recipe.name
-                                              : translate(QStringLiteral("Recipes"));
-    return QByteArray("<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\" />\n<title>")
-           + title.toHtmlEscaped().toUtf8()
-           + "</title>\n<script type=\"application/ld+json\">\n" + json
-           + "</script>\n</head><body>\n" + body.toUtf8() + "</body></html>\n";
+        body += QStringLiteral("<article>") + EditableRecipeList::recipePageHtml(stored.recipe) +
+                QStringLiteral("</article><hr style=\"clear: both;\" />\n");
+    const QString title =
+        recipes.size() == 1 ? recipes.front().recipe.name : translate(QStringLiteral("Recipes"));
+    return QByteArray("<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\" />\n<title>") +
+           title.toHtmlEscaped().toUtf8() + "</title>\n<script type=\"application/ld+json\">\n" +
+           json + "</script>\n</head><body>\n" + body.toUtf8() + "</body></html>\n";
 }
 
 bool RecipeExporter::write(const std::vector<int>& ids, const QString& fileName) const
 {
-    const bool page = fileName.endsWith(QLatin1String(".html"), Qt::CaseInsensitive)
-                      || fileName.endsWith(QLatin1String(".htm"), Qt::CaseInsensitive);
+    const bool page = fileName.endsWith(QLatin1String(".html"), Qt::CaseInsensitive) ||
+                      fileName.endsWith(QLatin1String(".htm"), Qt::CaseInsensitive);
     const QByteArray content = page ? htmlPage(ids) : jsonLd(ids);
     QSaveFile file(fileName);
-    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size() && file.commit();
+    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size() &&
+           file.commit();
 }

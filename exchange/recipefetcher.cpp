@@ -24,9 +24,8 @@ QString tooLarge(qint64 maxBytes)
 RecipeFetcher::RecipeFetcher(QObject* parent) : QObject(parent)
 {
     _timer.setSingleShot(true);
-    connect(&_timer, &QTimer::timeout, this, [this] {
-        _fail(translate(QStringLiteral("The server did not answer in time.")));
-    });
+    connect(&_timer, &QTimer::timeout, this,
+            [this] { _fail(translate(QStringLiteral("The server did not answer in time."))); });
 }
 
 void RecipeFetcher::fetch(const QUrl& address, qint64 maxBytes, bool allowLocal)
@@ -40,7 +39,8 @@ void RecipeFetcher::fetch(const QUrl& address, qint64 maxBytes, bool allowLocal)
         return;
     }
     // Everything else ends on the next turn of the event loop, like a download.
-    const bool local = allowLocal && (address.isLocalFile() || address.scheme() == QLatin1String("data"));
+    const bool local =
+        allowLocal && (address.isLocalFile() || address.scheme() == QLatin1String("data"));
     const int generation = _generation;
     QTimer::singleShot(0, this, [this, address, local, generation] {
         if (generation != _generation)
@@ -48,8 +48,8 @@ void RecipeFetcher::fetch(const QUrl& address, qint64 maxBytes, bool allowLocal)
         if (local)
             _readLocal(address);
         else
-            _fail(translate(QStringLiteral(
-                "Only http and https addresses and local files can be imported.")));
+            _fail(translate(
+                QStringLiteral("Only http and https addresses and local files can be imported.")));
     });
 }
 
@@ -135,8 +135,8 @@ void RecipeFetcher::_onFinished()
         if (++_redirects > MaxRedirects)
             _fail(translate(QStringLiteral("The address redirects too often.")));
         else if (!isWeb(next))
-            _fail(translate(QStringLiteral(
-                "Only http and https addresses and local files can be imported.")));
+            _fail(translate(
+                QStringLiteral("Only http and https addresses and local files can be imported.")));
         else
             _get(next);
         return;

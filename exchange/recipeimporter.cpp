@@ -38,7 +38,8 @@ QUrl RecipeImporter::addressOf(const QString& source)
     const QUrl url(text, QUrl::StrictMode);
     if (url.isValid() && url.scheme().size() > 1)
         return url; // a scheme of one letter is a Windows drive
-    if (QFileInfo::exists(text) || text.startsWith(QLatin1Char('/')) || text.startsWith(QLatin1Char('.')))
+    if (QFileInfo::exists(text) || text.startsWith(QLatin1Char('/')) ||
+        text.startsWith(QLatin1Char('.')))
         return QUrl::fromLocalFile(QFileInfo(text).absoluteFilePath());
     return QUrl::fromUserInput(text);
 }
@@ -58,8 +59,8 @@ QByteArray RecipeImporter::storedPicture(const QByteArray& bytes)
         return QByteArray();
     const QImage shown = scaleForDisplay(picture);
     // A PNG or JPG already of display size is kept byte for byte.
-    if ((format == "png" || format == "jpeg" || format == "jpg") && shown.size() == picture.size()
-        && bytes.size() <= MaxStoredPictureBytes)
+    if ((format == "png" || format == "jpeg" || format == "jpg") &&
+        shown.size() == picture.size() && bytes.size() <= MaxStoredPictureBytes)
         return bytes;
     QByteArray stored;
     if (!encodePicture(shown, stored) || stored.size() > MaxStoredPictureBytes)
@@ -130,16 +131,16 @@ void RecipeImporter::_nextPicture()
         }
         if (_image < images.size() && _image < MaxPicturesTried) {
             const QUrl address(images.at(_image));
-            emit progress(translate(QStringLiteral("Loading the picture of %1"))
-                              .arg(_recipes[_recipe].name));
+            emit progress(
+                translate(QStringLiteral("Loading the picture of %1")).arg(_recipes[_recipe].name));
             // A page from the web never reads the computer's own files.
             _fetcher.fetch(address, RecipeFetcher::MaxPictureBytes,
                            _localPage || address.scheme() == QLatin1String("data"));
             return;
         }
         if (!images.isEmpty())
-            _photoNotes[int(_recipe)] = translate(
-                QStringLiteral("The picture could not be loaded; the recipe has the default picture."));
+            _photoNotes[int(_recipe)] = translate(QStringLiteral(
+                "The picture could not be loaded; the recipe has the default picture."));
         ++_recipe;
         _image = 0;
     }
@@ -176,9 +177,9 @@ void RecipeImporter::_addRecipes()
     for (size_t i = 0; i < _recipes.size(); ++i) {
         const int id = mapper.add(_recipes[i], _photos[i], _photoNotes.value(int(i)));
         if (id < 0) {
-            errors << _source + QStringLiteral(": ")
-                          + translate(QStringLiteral("The recipe %1 could not be added."))
-                                .arg(_recipes[i].name);
+            errors << _source + QStringLiteral(": ") +
+                          translate(QStringLiteral("The recipe %1 could not be added."))
+                              .arg(_recipes[i].name);
             continue;
         }
         addedIds.push_back(id);

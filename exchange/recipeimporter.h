@@ -64,6 +64,6 @@ private:
     std::vector<WebRecipe> _recipes;
     std::vector<QByteArray> _photos;
     QStringList _photoNotes;
-    size_t _recipe = 0;  // the recipe whose picture is loading
-    int _image = 0;      // which of its pictures
+    size_t _recipe = 0; // the recipe whose picture is loading
+    int _image = 0;     // which of its pictures
 };

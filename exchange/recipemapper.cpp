@@ -25,14 +25,14 @@ QString escaped(const QString& text)
 QString fact(const QString& label, const QString& value)
 {
     return value.isEmpty() ? QString()
-                           : QStringLiteral("<b>") + translate(label) + QStringLiteral("</b>: ")
-                                 + escaped(value) + QStringLiteral("<br />");
+                           : QStringLiteral("<b>") + translate(label) + QStringLiteral("</b>: ") +
+                                 escaped(value) + QStringLiteral("<br />");
 }
 
 bool isWebAddress(const QString& address)
 {
-    return address.startsWith(QLatin1String("http://"), Qt::CaseInsensitive)
-           || address.startsWith(QLatin1String("https://"), Qt::CaseInsensitive);
+    return address.startsWith(QLatin1String("http://"), Qt::CaseInsensitive) ||
+           address.startsWith(QLatin1String("https://"), Qt::CaseInsensitive);
 }
 
 } // namespace
@@ -70,9 +70,8 @@ int RecipeMapper::_addRecipe(const WebRecipe& recipe, const QByteArray& photo,
     for (const QString& text : recipe.ingredients)
         lines.push_back(IngredientLine::parse(text, bookUnits));
 
-    const QString title = _freeName(recipe.name.isEmpty()
-                                        ? translate(QStringLiteral("Imported recipe"))
-                                        : recipe.name);
+    const QString title = _freeName(
+        recipe.name.isEmpty() ? translate(QStringLiteral("Imported recipe")) : recipe.name);
     const QVariant values[] = {
         title,
         photo.isEmpty() ? QByteArray("0") : photo,
@@ -137,8 +136,8 @@ QHash<QString, RecipeMapper::NamedRow>& RecipeMapper::_namesOf(const QString& ta
 }
 
 // The first of the names the table has, else a new row of the values.
-int RecipeMapper::_findOrAdd(const QString& table, const QStringList& names,
-                             const QVariant* values, int count)
+int RecipeMapper::_findOrAdd(const QString& table, const QStringList& names, const QVariant* values,
+                             int count)
 {
     QHash<QString, NamedRow>& known = _namesOf(table);
     for (const QString& name : names) {
@@ -163,8 +162,8 @@ QString RecipeMapper::_freeName(const QString& name)
 
 bool RecipeMapper::_costInBookCurrency(const WebRecipe& recipe) const
 {
-    return recipe.cost >= 0
-           && (recipe.currency.isEmpty() || recipe.currency.compare(_currency, Qt::CaseInsensitive) == 0);
+    return recipe.cost >= 0 && (recipe.currency.isEmpty() ||
+                                recipe.currency.compare(_currency, Qt::CaseInsensitive) == 0);
 }
 
 QString RecipeMapper::descriptionHtml(const WebRecipe& recipe,
@@ -174,10 +173,10 @@ QString RecipeMapper::descriptionHtml(const WebRecipe& recipe,
     QString html;
     if (!recipe.description.isEmpty())
         html += QStringLiteral("<p>") + escaped(recipe.description) + QStringLiteral("</p>");
-    const QString facts = fact(QStringLiteral("Yield"), recipe.yield)
-                          + fact(QStringLiteral("Preparation time"), durationText(recipe.prepTime))
-                          + fact(QStringLiteral("Cooking time"), durationText(recipe.cookTime))
-                          + fact(QStringLiteral("Total time"), durationText(recipe.totalTime));
+    const QString facts = fact(QStringLiteral("Yield"), recipe.yield) +
+                          fact(QStringLiteral("Preparation time"), durationText(recipe.prepTime)) +
+                          fact(QStringLiteral("Cooking time"), durationText(recipe.cookTime)) +
+                          fact(QStringLiteral("Total time"), durationText(recipe.totalTime));
     if (!facts.isEmpty())
         html += QStringLiteral("<p>") + facts + QStringLiteral("</p>");
     for (const StepSection& section : recipe.instructions) {
@@ -196,23 +195,24 @@ QString RecipeMapper::descriptionHtml(const WebRecipe& recipe,
         if (!line.note.isEmpty())
             notes += QStringLiteral("<li>") + escaped(line.text) + QStringLiteral("</li>");
     if (!notes.isEmpty())
-        html += QStringLiteral("<p><b>") + translate(QStringLiteral("Ingredients as written"))
-                + QStringLiteral("</b></p><ul>") + notes + QStringLiteral("</ul>");
+        html += QStringLiteral("<p><b>") + translate(QStringLiteral("Ingredients as written")) +
+                QStringLiteral("</b></p><ul>") + notes + QStringLiteral("</ul>");
     if (recipe.cost >= 0 && !_costInBookCurrency(recipe))
-        html += QStringLiteral("<p>")
-                + fact(QStringLiteral("Estimated cost"),
-                       QString::number(recipe.cost) + QLatin1Char(' ') + recipe.currency)
-                + QStringLiteral("</p>");
+        html += QStringLiteral("<p>") +
+                fact(QStringLiteral("Estimated cost"),
+                     QString::number(recipe.cost) + QLatin1Char(' ') + recipe.currency) +
+                QStringLiteral("</p>");
     if (!photoNote.isEmpty())
         html += QStringLiteral("<p><i>") + escaped(photoNote) + QStringLiteral("</i></p>");
     if (!recipe.source.isEmpty()) {
         const QString source = escaped(recipe.source);
-        html += QStringLiteral("<p><b>") + translate(QStringLiteral("Source")) + QStringLiteral("</b>: ")
-                + (isWebAddress(recipe.source)
-                       ? QStringLiteral("<a href=\"") + source + QStringLiteral("\">") + source
-                             + QStringLiteral("</a>")
-                       : source)
-                + QStringLiteral("</p>");
+        html += QStringLiteral("<p><b>") + translate(QStringLiteral("Source")) +
+                QStringLiteral("</b>: ") +
+                (isWebAddress(recipe.source)
+                     ? QStringLiteral("<a href=\"") + source + QStringLiteral("\">") + source +
+                           QStringLiteral("</a>")
+                     : source) +
+                QStringLiteral("</p>");
     }
     return html;
 }
@@ -225,15 +225,18 @@ QString RecipeMapper::durationText(const QString& duration)
     const QRegularExpressionMatch m = iso.match(duration.trimmed());
     if (!m.hasMatch() || duration.trimmed().size() < 3)
         return duration;
-    const qint64 minutes = m.captured(1).toLongLong() * 1440 + m.captured(2).toLongLong() * 60
-                           + m.captured(3).toLongLong() + qRound(m.captured(4).toDouble() / 60);
+    const qint64 minutes = m.captured(1).toLongLong() * 1440 + m.captured(2).toLongLong() * 60 +
+                           m.captured(3).toLongLong() + qRound(m.captured(4).toDouble() / 60);
     QStringList parts;
     if (minutes / 1440 > 0)
-        parts << QString::number(minutes / 1440) + QLatin1Char(' ') + translate(QStringLiteral("d"));
+        parts << QString::number(minutes / 1440) + QLatin1Char(' ') +
+                     translate(QStringLiteral("d"));
     if (minutes / 60 % 24 > 0)
-        parts << QString::number(minutes / 60 % 24) + QLatin1Char(' ') + translate(QStringLiteral("h"));
+        parts << QString::number(minutes / 60 % 24) + QLatin1Char(' ') +
+                     translate(QStringLiteral("h"));
     if (minutes % 60 > 0 || parts.isEmpty())
-        parts << QString::number(minutes % 60) + QLatin1Char(' ') + translate(QStringLiteral("min"));
+        parts << QString::number(minutes % 60) + QLatin1Char(' ') +
+                     translate(QStringLiteral("min"));
     return parts.join(QLatin1Char(' '));
 }
 

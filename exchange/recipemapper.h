@@ -41,7 +41,8 @@ private:
 
     int _addRecipe(const WebRecipe& recipe, const QByteArray& photo, const QString& photoNote);
     int _unitId(const IngredientLine& line);
-    int _findOrAdd(const QString& table, const QStringList& names, const QVariant* values, int count);
+    int _findOrAdd(const QString& table, const QStringList& names, const QVariant* values,
+                   int count);
     QString _freeName(const QString& name);
     QHash<QString, NamedRow>& _namesOf(const QString& table);
     bool _costInBookCurrency(const WebRecipe& recipe) const;
@@ -49,5 +50,5 @@ private:
     Document& _document;
     QString _currency;
     // Names already looked up, by table: a long list of recipes reads each table once.
-    QHash<QString, QHash<QString, NamedRow> > _names;
+    QHash<QString, QHash<QString, NamedRow>> _names;
 };

@@ -43,7 +43,8 @@ double numberOf(const QJsonValue& value, double fallback)
     if (!number.hasMatch())
         return fallback;
     bool ok = false;
-    const double result = number.captured().replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&ok);
+    const double result =
+        number.captured().replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&ok);
     return ok ? result : fallback;
 }
 
@@ -51,18 +52,21 @@ double numberOf(const QJsonValue& value, double fallback)
 QString propertyValue(const HtmlTree& tree, int node)
 {
     const HtmlNode& n = tree.nodes[static_cast<size_t>(node)];
-    const auto attribute = [&n](const char* name) { return n.attributes.value(QLatin1String(name)); };
+    const auto attribute = [&n](const char* name) {
+        return n.attributes.value(QLatin1String(name));
+    };
     if (n.attributes.contains(QStringLiteral("content")))
         return attribute("content");
-    if (n.tag == QLatin1String("a") || n.tag == QLatin1String("link") || n.tag == QLatin1String("area"))
+    if (n.tag == QLatin1String("a") || n.tag == QLatin1String("link") ||
+        n.tag == QLatin1String("area"))
         return attribute("href");
-    if (n.tag == QLatin1String("img") || n.tag == QLatin1String("source")
-        || n.tag == QLatin1String("video") || n.tag == QLatin1String("audio"))
+    if (n.tag == QLatin1String("img") || n.tag == QLatin1String("source") ||
+        n.tag == QLatin1String("video") || n.tag == QLatin1String("audio"))
         return attribute("src");
     if (n.tag == QLatin1String("time") && n.attributes.contains(QStringLiteral("datetime")))
         return attribute("datetime");
-    if ((n.tag == QLatin1String("data") || n.tag == QLatin1String("meter"))
-        && n.attributes.contains(QStringLiteral("value")))
+    if ((n.tag == QLatin1String("data") || n.tag == QLatin1String("meter")) &&
+        n.attributes.contains(QStringLiteral("value")))
         return attribute("value");
     return tree.textOf(node);
 }
@@ -119,8 +123,8 @@ bool isMicrodataRecipe(const HtmlNode& node)
 {
     if (!node.attributes.contains(QStringLiteral("itemscope")))
         return false;
-    for (const QString& type :
-         node.attributes.value(QStringLiteral("itemtype")).split(QLatin1Char(' '), Qt::SkipEmptyParts))
+    for (const QString& type : node.attributes.value(QStringLiteral("itemtype"))
+                                   .split(QLatin1Char(' '), Qt::SkipEmptyParts))
         if (typeName(type) == QLatin1String("Recipe"))
             return true;
     return false;
@@ -169,9 +173,9 @@ std::vector<WebRecipe> RecipeReader::read(const QByteArray& content, const QUrl&
     } else {
         const HtmlTree tree(pageText(content));
         for (const HtmlNode& node : tree.nodes) {
-            if (node.tag != QLatin1String("script") || node.children.empty()
-                || !node.attributes.value(QStringLiteral("type")).contains(
-                    QStringLiteral("ld+json"), Qt::CaseInsensitive))
+            if (node.tag != QLatin1String("script") || node.children.empty() ||
+                !node.attributes.value(QStringLiteral("type"))
+                     .contains(QStringLiteral("ld+json"), Qt::CaseInsensitive))
                 continue;
             const QString json = tree.nodes[static_cast<size_t>(node.children.front())].text;
             QJsonParseError error;
@@ -305,8 +309,9 @@ void RecipeReader::_addImages(const QJsonValue& raw, QStringList& out, int depth
             _addImages(entry, out, depth + 1);
     } else if (value.isObject()) {
         const QJsonObject object = value.toObject();
-        _addImages(object.contains(QStringLiteral("url")) ? object.value(QStringLiteral("url"))
-                                                           : object.value(QStringLiteral("contentUrl")),
+        _addImages(object.contains(QStringLiteral("url"))
+                       ? object.value(QStringLiteral("url"))
+                       : object.value(QStringLiteral("contentUrl")),
                    out, depth + 1);
     }
 }
@@ -324,7 +329,8 @@ void RecipeReader::_addSteps(const QJsonValue& raw, std::vector<StepSection>& ou
         out.back().steps << step;
     };
     if (value.isString()) {
-        for (const QString& line : HtmlTree::decodeEntities(value.toString()).split(QLatin1Char('\n')))
+        for (const QString& line :
+             HtmlTree::decodeEntities(value.toString()).split(QLatin1Char('\n')))
             addStep(line.simplified());
     } else if (value.isArray()) {
         for (const QJsonValue& entry : value.toArray())
@@ -362,9 +368,9 @@ WebRecipe RecipeReader::recipeOf(const QJsonObject& object) const
     recipe.prepTime = _text(field("prepTime"));
     recipe.cookTime = _text(field("cookTime"));
     recipe.totalTime = _text(field("totalTime"));
-    for (const QString& line : _texts(object.contains(QStringLiteral("recipeIngredient"))
-                                          ? field("recipeIngredient")
-                                          : field("ingredients")))
+    for (const QString& line :
+         _texts(object.contains(QStringLiteral("recipeIngredient")) ? field("recipeIngredient")
+                                                                    : field("ingredients")))
         if (!line.simplified().isEmpty())
             recipe.ingredients << line.simplified();
     addTags(_texts(field("recipeCategory")), recipe.tags);
@@ -387,8 +393,9 @@ WebRecipe RecipeReader::recipeOf(const QJsonObject& object) const
     }
     const QString url = _text(field("url"));
     const QUrl own = url.isEmpty() ? QUrl() : _page.resolved(QUrl(url));
-    recipe.source = (own.scheme() == QLatin1String("http") || own.scheme() == QLatin1String("https"))
-                        ? own.toString()
-                        : _page.toString();
+    recipe.source =
+        (own.scheme() == QLatin1String("http") || own.scheme() == QLatin1String("https"))
+            ? own.toString()
+            : _page.toString();
     return recipe;
 }

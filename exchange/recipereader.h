@@ -41,7 +41,7 @@ private:
     QString _address(const QString& text) const;
 
     QUrl _page;
-    QHash<QString, QJsonObject> _nodes;  // the page's nodes by @id
+    QHash<QString, QJsonObject> _nodes; // the page's nodes by @id
     std::vector<QJsonObject> _recipes;
     QSet<QString> _recipeIds;
     QSet<QByteArray> _recipeTexts;

@@ -18,17 +18,17 @@ struct WebRecipe
 {
     QString name;
     QString description;
-    QStringList images;          // picture addresses, best first
+    QStringList images; // picture addresses, best first
     std::vector<StepSection> instructions;
     QString yield;
-    QString prepTime;            // ISO 8601 durations as given, e.g. "PT15M"
+    QString prepTime; // ISO 8601 durations as given, e.g. "PT15M"
     QString cookTime;
     QString totalTime;
-    QStringList ingredients;     // the lines as written
-    QStringList tags;            // without duplicates
-    double rating = -1;          // -1: none given
+    QStringList ingredients; // the lines as written
+    QStringList tags;        // without duplicates
+    double rating = -1;      // -1: none given
     double bestRating = 5;
-    double cost = -1;            // -1: none given
+    double cost = -1; // -1: none given
     QString currency;
-    QString source;              // the address it came from
+    QString source; // the address it came from
 };

@@ -13,8 +13,8 @@ namespace {
 
 QByteArray page(const QByteArray& head, const QByteArray& body = QByteArray())
 {
-    return "<!DOCTYPE html><html><head><title>t</title>" + head + "</head><body>" + body
-           + "</body></html>";
+    return "<!DOCTYPE html><html><head><title>t</title>" + head + "</head><body>" + body +
+           "</body></html>";
 }
 
 // Test texts are written with single quotes where the page has double ones.
@@ -33,13 +33,16 @@ QString summary(const WebRecipe& recipe)
 {
     QStringList steps;
     for (const StepSection& section : recipe.instructions)
-        steps << (section.name.isEmpty() ? QString() : "[" + section.name + "] ")
-                     + section.steps.join("; ");
-    return QStringList{recipe.name, recipe.ingredients.join("; "), recipe.tags.join(", "),
+        steps << (section.name.isEmpty() ? QString() : "[" + section.name + "] ") +
+                     section.steps.join("; ");
+    return QStringList{recipe.name,
+                       recipe.ingredients.join("; "),
+                       recipe.tags.join(", "),
                        recipe.rating < 0 ? QString("-")
-                                         : QString::number(recipe.rating) + "/"
-                                               + QString::number(recipe.bestRating),
-                       recipe.images.join(", "), steps.join(" ")}
+                                         : QString::number(recipe.rating) + "/" +
+                                               QString::number(recipe.bestRating),
+                       recipe.images.join(", "),
+                       steps.join(" ")}
         .join(" | ");
 }
 
@@ -72,51 +75,60 @@ private slots:
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QStringList>("expected");
         QTest::newRow("graph with page, organisation and recipe; image by reference")
-            << page(ldJson(q("{'@context':'https://schema.org','@graph':[\n"
-                    "{'@type':'WebPage','@id':'https://x.test/p#page','name':'Page'},\n"
-                    "{'@type':'Organization','@id':'https://x.test/#org','name':'Site'},\n"
-                    "{'@type':'ImageObject','@id':'https://x.test/p#img','url':'/img/pie.jpg'},\n"
-                    "{'@type':'Recipe','name':'Apple pie','image':{'@id':'https://x.test/p#img'},\n"
-                    "'recipeIngredient':['3 apples','200 g flour'],\n"
-                    "'recipeCategory':'Dessert','keywords':'apple, pie, dessert',\n"
-                    "'aggregateRating':{'@type':'AggregateRating','ratingValue':'4.5'},\n"
-                    "'recipeInstructions':[{'@type':'HowToStep','text':'Peel.'},{'@type':'HowToStep','text':'Bake.'}]}]}")))
+            << page(ldJson(q(
+                   "{'@context':'https://schema.org','@graph':[\n"
+                   "{'@type':'WebPage','@id':'https://x.test/p#page','name':'Page'},\n"
+                   "{'@type':'Organization','@id':'https://x.test/#org','name':'Site'},\n"
+                   "{'@type':'ImageObject','@id':'https://x.test/p#img','url':'/img/pie.jpg'},\n"
+                   "{'@type':'Recipe','name':'Apple pie','image':{'@id':'https://x.test/p#img'},\n"
+                   "'recipeIngredient':['3 apples','200 g flour'],\n"
+                   "'recipeCategory':'Dessert','keywords':'apple, pie, dessert',\n"
+                   "'aggregateRating':{'@type':'AggregateRating','ratingValue':'4.5'},\n"
+                   "'recipeInstructions':[{'@type':'HowToStep','text':'Peel.'},{'@type':'HowToStep'"
+                   ",'text':'Bake.'}]}]}")))
             << QStringList{"Apple pie | 3 apples; 200 g flour | Dessert, apple, pie | 4.5/5 | "
                            "https://x.test/img/pie.jpg | Peel.; Bake."};
         QTest::newRow("type as a list, sections, ImageObject list, entities")
             << page(ldJson(q("[{'@type':['Recipe','NewsArticle'],'name':'Fish &amp; chips',\n"
-                    "'image':[{'@type':'ImageObject','contentUrl':'a.png'},'b.png'],\n"
-                    "'keywords':['fried','Fried',' fish '],\n"
-                    "'aggregateRating':{'ratingValue':8,'bestRating':'10'},\n"
-                    "'recipeInstructions':[{'@type':'HowToSection','name':'Fish',\n"
-                    "'itemListElement':[{'@type':'HowToStep','text':'Batter.'},{'@type':'HowToStep','name':'Fry.'}]},\n"
-                    "{'@type':'HowToSection','name':'Chips','itemListElement':[{'@type':'HowToStep','text':'Cut.'}]}]}]")))
+                             "'image':[{'@type':'ImageObject','contentUrl':'a.png'},'b.png'],\n"
+                             "'keywords':['fried','Fried',' fish '],\n"
+                             "'aggregateRating':{'ratingValue':8,'bestRating':'10'},\n"
+                             "'recipeInstructions':[{'@type':'HowToSection','name':'Fish',\n"
+                             "'itemListElement':[{'@type':'HowToStep','text':'Batter.'},{'@type':'"
+                             "HowToStep','name':'Fry.'}]},\n"
+                             "{'@type':'HowToSection','name':'Chips','itemListElement':[{'@type':'"
+                             "HowToStep','text':'Cut.'}]}]}]")))
             << QStringList{"Fish & chips |  | fried, fish | 8/10 | https://x.test/dir/a.png, "
                            "https://x.test/dir/b.png | [Fish] Batter.; Fry. [Chips] Cut."};
         QTest::newRow("Microdata only")
             << page("", q("<div itemscope itemtype='http://schema.org/Recipe'>\n"
-                    "<h1 itemprop='name'>Borscht</h1><img itemprop='image' src='/b.jpg'>\n"
-                    "<meta itemprop='recipeCuisine' content='Ukrainian'>\n"
-                    "<div itemprop='aggregateRating' itemscope itemtype='http://schema.org/AggregateRating'>\n"
-                    "<span itemprop='ratingValue'>3</span></div>\n"
-                    "<ul><li itemprop='recipeIngredient'>1 beet</li><li itemprop='recipeIngredient'>2 l <b>water</b></li></ul>\n"
-                    "<ol itemprop='recipeInstructions'><li>Boil.</li><li>Serve <i>hot</i>.</li></ol></div>"))
+                          "<h1 itemprop='name'>Borscht</h1><img itemprop='image' src='/b.jpg'>\n"
+                          "<meta itemprop='recipeCuisine' content='Ukrainian'>\n"
+                          "<div itemprop='aggregateRating' itemscope "
+                          "itemtype='http://schema.org/AggregateRating'>\n"
+                          "<span itemprop='ratingValue'>3</span></div>\n"
+                          "<ul><li itemprop='recipeIngredient'>1 beet</li><li "
+                          "itemprop='recipeIngredient'>2 l <b>water</b></li></ul>\n"
+                          "<ol itemprop='recipeInstructions'><li>Boil.</li><li>Serve "
+                          "<i>hot</i>.</li></ol></div>"))
             << QStringList{"Borscht | 1 beet; 2 l water | Ukrainian | 3/5 | https://x.test/b.jpg | "
                            "Boil.; Serve hot."};
         QTest::newRow("two recipes, a broken block beside them, one repeated")
-            << page(ldJson(q("{'@type':'Recipe','name':'One'}")) + ldJson("{\"@type\": broken")
-                    + ldJson(q("[{'@type':'Recipe','name':'Two','recipeInstructions':'Mix.\\nServe.'},\n"
-                    "{'@type':'Recipe','name':'One'}]")))
+            << page(ldJson(q("{'@type':'Recipe','name':'One'}")) + ldJson("{\"@type\": broken") +
+                    ldJson(
+                        q("[{'@type':'Recipe','name':'Two','recipeInstructions':'Mix.\\nServe.'},\n"
+                          "{'@type':'Recipe','name':'One'}]")))
             << QStringList{"One |  |  | - |  | ", "Two |  |  | - |  | Mix.; Serve."};
         QTest::newRow("a JSON-LD file") << QByteArray(q("{'@type':'Recipe','name':'Soup'}"))
                                         << QStringList{"Soup |  |  | - |  | "};
-        QTest::newRow("no recipe") << page(ldJson(q("{'@type':'Article','name':'News'}")))
-                                   << QStringList{};
+        QTest::newRow("no recipe")
+            << page(ldJson(q("{'@type':'Article','name':'News'}"))) << QStringList{};
         QString deep;
         for (int i = 0; i < 5000; ++i)
             deep += "{\"a\":[";
         QTest::newRow("deeply nested JSON")
-            << page(ldJson(deep.toUtf8()) + ldJson(deep.toUtf8() + q("{'@type':'Recipe','name':'Deep'}")),
+            << page(ldJson(deep.toUtf8()) +
+                        ldJson(deep.toUtf8() + q("{'@type':'Recipe','name':'Deep'}")),
                     QByteArray(20000, '<') + QByteArray("<div>").repeated(20000))
             << QStringList{};
     }
@@ -158,16 +170,16 @@ private slots:
             "4 glass wine|4|Glass|wine|",
         };
         for (const QString& row : rows)
-            QTest::newRow(qPrintable(row.section('|', 0, 0))) << row.section('|', 0, 0)
-                                                              << row.section('|', 1);
+            QTest::newRow(qPrintable(row.section('|', 0, 0)))
+                << row.section('|', 0, 0) << row.section('|', 1);
     }
 
     void splitsIngredientLines()
     {
         QFETCH(QString, line);
         const IngredientLine parsed = IngredientLine::parse(line, {"Glass"});
-        QTEST(QStringList({QString::number(parsed.quantity), parsed.unit, parsed.ingredient,
-                           parsed.note})
+        QTEST(QStringList(
+                  {QString::number(parsed.quantity), parsed.unit, parsed.ingredient, parsed.note})
                   .join('|'),
               "expected");
     }
@@ -217,15 +229,16 @@ private slots:
     {
         // A tag table that refuses rows makes the last step fail.
         QSqlQuery(_book->db).exec("DROP TABLE RecipeTags");
-        const QStringList before = queryRows("SELECT COUNT(*) FROM Ingredients")
-                                   + queryRows("SELECT COUNT(*) FROM Recipes");
+        const QStringList before = queryRows("SELECT COUNT(*) FROM Ingredients") +
+                                   queryRows("SELECT COUNT(*) FROM Recipes");
         WebRecipe recipe;
         recipe.name = "Cake";
         recipe.ingredients = QStringList{"1 cup sugar"};
         recipe.tags = QStringList{"Sweet"};
         MessageCapture capture;
         QCOMPARE(RecipeMapper(*_book, "USD").add(recipe, QByteArray()), -1);
-        QCOMPARE(queryRows("SELECT COUNT(*) FROM Ingredients") + queryRows("SELECT COUNT(*) FROM Recipes"),
+        QCOMPARE(queryRows("SELECT COUNT(*) FROM Ingredients") +
+                     queryRows("SELECT COUNT(*) FROM Recipes"),
                  before);
         QCOMPARE(queryRows("SELECT COUNT(*) FROM Units"), QStringList{"0"});
         QVERIFY(capture.contains("Recipe not added: Cake"));
@@ -235,11 +248,16 @@ private slots:
     {
         QTest::addColumn<QString>("iso");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("hours and minutes") << "PT1H15M" << "1 h 15 min";
-        QTest::newRow("minutes over an hour") << "PT90M" << "1 h 30 min";
-        QTest::newRow("day") << "P1DT2H" << "1 d 2 h";
-        QTest::newRow("zero") << "PT0S" << "0 min";
-        QTest::newRow("not a duration") << "about an hour" << "about an hour";
+        QTest::newRow("hours and minutes") << "PT1H15M"
+                                           << "1 h 15 min";
+        QTest::newRow("minutes over an hour") << "PT90M"
+                                              << "1 h 30 min";
+        QTest::newRow("day") << "P1DT2H"
+                             << "1 d 2 h";
+        QTest::newRow("zero") << "PT0S"
+                              << "0 min";
+        QTest::newRow("not a duration") << "about an hour"
+                                        << "about an hour";
     }
 
     void durations()

@@ -22,10 +22,11 @@
 
 namespace {
 
-QByteArray response(const QByteArray& body, const QByteArray& head = "200 OK\r\nContent-Type: text/html")
+QByteArray response(const QByteArray& body,
+                    const QByteArray& head = "200 OK\r\nContent-Type: text/html")
 {
-    return "HTTP/1.1 " + head + "\r\nContent-Length: " + QByteArray::number(body.size())
-           + "\r\nConnection: close\r\n\r\n" + body;
+    return "HTTP/1.1 " + head + "\r\nContent-Length: " + QByteArray::number(body.size()) +
+           "\r\nConnection: close\r\n\r\n" + body;
 }
 
 // Test texts are written with single quotes where the file has double ones.
@@ -36,8 +37,8 @@ QByteArray quoted(const char* text)
 
 QByteArray recipePage(const QByteArray& json)
 {
-    return "<html><head><script type='application/ld+json'>" + QByteArray(json).replace('\'', '"')
-           + "</script></head></html>";
+    return "<html><head><script type='application/ld+json'>" + QByteArray(json).replace('\'', '"') +
+           "</script></head></html>";
 }
 
 QByteArray pngPicture(int width, int height)
@@ -81,20 +82,21 @@ public:
             "'aggregateRating':{'ratingValue':4.5}}]}"));
         pages["/two.html"] = response(recipePage("[{'@type':'Recipe','name':'One'},"
                                                  "{'@type':'Recipe','name':'Two'}]"));
-        pages["/nopicture.html"] = response(recipePage(
-            "{'@type':'Recipe','name':'Bare','image':['/missing.png','/two.html']}"));
+        pages["/nopicture.html"] = response(
+            recipePage("{'@type':'Recipe','name':'Bare','image':['/missing.png','/two.html']}"));
         pages["/none.html"] = response(recipePage("{'@type':'Article','name':'News'}"));
         pages["/hostile.html"] = response(recipePage(
-            "{'@type':'Recipe','name':'" + hostile + "','description':'" + hostile
-            + "','recipeIngredient':['1 g " + hostile + "'],'keywords':'" + hostile
-            + "','recipeInstructions':['" + hostile + "'],'recipeYield':'" + hostile + "'}"));
+            "{'@type':'Recipe','name':'" + hostile + "','description':'" + hostile +
+            "','recipeIngredient':['1 g " + hostile + "'],'keywords':'" + hostile +
+            "','recipeInstructions':['" + hostile + "'],'recipeYield':'" + hostile + "'}"));
         pages["/loop"] = response("", "302 Found\r\nLocation: /loop");
         pages["/picture.png"] = response(pngPicture(300, 150), "200 OK\r\nContent-Type: image/png");
         listen(QHostAddress::LocalHost);
         connect(this, &QTcpServer::newConnection, this, [this] {
             while (QTcpSocket* socket = nextPendingConnection()) {
                 connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-                connect(socket, &QTcpSocket::readyRead, socket, [this, socket] { _answer(socket); });
+                connect(socket, &QTcpSocket::readyRead, socket,
+                        [this, socket] { _answer(socket); });
             }
         });
     }
@@ -118,14 +120,14 @@ private:
             return;
         }
         const qint64 size = 50LL * 1024 * 1024;
-        socket->write("HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nConnection: close\r\n"
-                      + (path == "/big" ? "Content-Length: " + QByteArray::number(size) + "\r\n"
-                                        : QByteArray())
-                      + "\r\n");
+        socket->write("HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nConnection: close\r\n" +
+                      (path == "/big" ? "Content-Length: " + QByteArray::number(size) + "\r\n"
+                                      : QByteArray()) +
+                      "\r\n");
         auto sent = std::make_shared<qint64>(0);
         const auto more = [socket, sent, size] {
-            if (*sent < size && socket->state() == QAbstractSocket::ConnectedState
-                && socket->bytesToWrite() < (1 << 20)) {
+            if (*sent < size && socket->state() == QAbstractSocket::ConnectedState &&
+                socket->bytesToWrite() < (1 << 20)) {
                 socket->write(QByteArray(1 << 18, 'x'));
                 *sent += 1 << 18;
             }
@@ -207,7 +209,9 @@ QStringList bookRecipes(Document& document, int skip = 0)
         recipes << QStringList{recipe.name, lines.join(", "),
                                QStringList(recipe.tags.begin(), recipe.tags.end()).join(", "),
                                QString::number(recipe.rating),
-                               photo.isNull() ? "none" : QString("%1x%2").arg(photo.width()).arg(photo.height())}
+                               photo.isNull()
+                                   ? "none"
+                                   : QString("%1x%2").arg(photo.width()).arg(photo.height())}
                        .join(" | ");
     }
     return recipes;
@@ -235,7 +239,8 @@ private slots:
     {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QStringList>("added"); // "name | lines | tags | rating | photo"
-        QTest::addColumn<QString>("message"); // in a message box after the source, else in the status bar
+        QTest::addColumn<QString>(
+            "message"); // in a message box after the source, else in the status bar
         QTest::newRow("site with a graph and a picture")
             << "/site.html"
             << QStringList{"Apple pie | 3 pcs. apples, 200 g flour | baking, apple | 9 | 200x100"}
@@ -256,9 +261,12 @@ private slots:
         QTest::newRow("page of 50 MB")
             << "/big" << QStringList{} << "The download is larger than the limit of 8 MB.";
         QTest::newRow("page of 50 MB without a length")
-            << "/big-unannounced" << QStringList{} << "The download is larger than the limit of 8 MB.";
-        QTest::newRow("redirect loop") << "/loop" << QStringList{} << "The address redirects too often.";
-        QTest::newRow("not found") << "/gone.html" << QStringList{} << "The address could not be loaded: HTTP 404";
+            << "/big-unannounced" << QStringList{}
+            << "The download is larger than the limit of 8 MB.";
+        QTest::newRow("redirect loop")
+            << "/loop" << QStringList{} << "The address redirects too often.";
+        QTest::newRow("not found")
+            << "/gone.html" << QStringList{} << "The address could not be loaded: HTTP 404";
         QTest::newRow("other scheme")
             << "ftp://127.0.0.1/x" << QStringList{}
             << "Only http and https addresses and local files can be imported.";
@@ -319,7 +327,8 @@ private slots:
         const QByteArray side = QByteArray::fromHex("00007530");
         huge.replace(16, 8, side + side);
         const quint32 crc = crc32(huge.mid(12, 17));
-        huge.replace(29, 4, QByteArray::fromHex(QByteArray::number(crc, 16).rightJustified(8, '0')));
+        huge.replace(29, 4,
+                     QByteArray::fromHex(QByteArray::number(crc, 16).rightJustified(8, '0')));
         QTest::newRow("PNG of display size") << small << "same bytes";
         QTest::newRow("larger PNG") << pngPicture(300, 150) << "200x100";
         QTest::newRow("900 megapixels") << huge << "none";
@@ -331,7 +340,7 @@ private slots:
         QFETCH(QByteArray, bytes);
         const QByteArray stored = RecipeImporter::storedPicture(bytes);
         const QImage picture = QImage::fromData(stored);
-        QTEST(stored == bytes ? QString("same bytes")
+        QTEST(stored == bytes    ? QString("same bytes")
               : stored.isEmpty() ? QString("none")
                                  : QString("%1x%2").arg(picture.width()).arg(picture.height()),
               "stored");
@@ -414,20 +423,24 @@ private slots:
         QTest::addColumn<QString>("result"); // the file written: its recipe names
         QTest::newRow("import two sources into a new book")
             << QStringList{"--import", "one.json", "page.html", "--into", "new.carb"} << 0
-            << "Imported: One\nImported: Two\n" << "new.carb: One, Two";
+            << "Imported: One\nImported: Two\n"
+            << "new.carb: One, Two";
         QTest::newRow("import into a book, a source without recipes")
             << QStringList{"--import", "empty.json", "one.json", "--into", "book.carb"} << 0
-            << "Imported: One (2)\n" << "book.carb: One, One (2)";
+            << "Imported: One (2)\n"
+            << "book.carb: One, One (2)";
         QTest::newRow("nothing imported")
-            << QStringList{"--import", "empty.json", "--into", "new.carb"} << 1 << "" << "new.carb: -";
-        QTest::newRow("export JSON-LD")
-            << QStringList{"--export", "book.carb", "--to", "out.json"} << 0
-            << "Recipes exported: 1\n" << "out.json: One";
-        QTest::newRow("export web page")
-            << QStringList{"--export", "book.carb", "--to", "out.html"} << 0
-            << "Recipes exported: 1\n" << "out.html: One";
+            << QStringList{"--import", "empty.json", "--into", "new.carb"} << 1 << ""
+            << "new.carb: -";
+        QTest::newRow("export JSON-LD") << QStringList{"--export", "book.carb", "--to", "out.json"}
+                                        << 0 << "Recipes exported: 1\n"
+                                        << "out.json: One";
+        QTest::newRow("export web page") << QStringList{"--export", "book.carb", "--to", "out.html"}
+                                         << 0 << "Recipes exported: 1\n"
+                                         << "out.html: One";
         QTest::newRow("export of a missing book")
-            << QStringList{"--export", "missing.carb", "--to", "out.json"} << 1 << "" << "out.json: -";
+            << QStringList{"--export", "missing.carb", "--to", "out.json"} << 1 << ""
+            << "out.json: -";
     }
 
     void commandLine()
@@ -460,7 +473,8 @@ private slots:
         QTEST(QString::fromUtf8(program.readAllStandardOutput()), "output");
         // A failure says why on the error output.
         const QString errors = QString::fromUtf8(program.readAllStandardError());
-        QCOMPARE(errors.contains("No recipe was imported.") || errors.contains("could not be opened"),
+        QCOMPARE(errors.contains("No recipe was imported.") ||
+                     errors.contains("could not be opened"),
                  program.exitCode() != 0);
 
         QFETCH(QString, result);
