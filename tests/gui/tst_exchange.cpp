@@ -82,8 +82,14 @@ public:
             "'aggregateRating':{'ratingValue':4.5}}]}"));
         pages["/two.html"] = response(recipePage("[{'@type':'Recipe','name':'One'},"
                                                  "{'@type':'Recipe','name':'Two'}]"));
+        // A picture on this computer must not be read for a page from the web.
+        const QString local = _files.filePath("local.png");
+        QFile picture(local);
+        if (picture.open(QIODevice::WriteOnly))
+            picture.write(pngPicture(150, 100));
         pages["/nopicture.html"] = response(
-            recipePage("{'@type':'Recipe','name':'Bare','image':['/missing.png','/two.html']}"));
+            recipePage("{'@type':'Recipe','name':'Bare','image':['/missing.png','/two.html','"
+                       + QUrl::fromLocalFile(local).toEncoded() + "']}"));
         pages["/none.html"] = response(recipePage("{'@type':'Article','name':'News'}"));
         pages["/hostile.html"] = response(recipePage(
             "{'@type':'Recipe','name':'" + hostile + "','description':'" + hostile +
@@ -109,6 +115,8 @@ public:
     QMap<QByteArray, QByteArray> pages;
 
 private:
+    QTemporaryDir _files;
+
     void _answer(QTcpSocket* socket)
     {
         const QByteArray path = socket->readAll().split(' ').value(1);
@@ -248,7 +256,7 @@ private slots:
         QTest::newRow("two recipes, a name already in the book")
             << "/two.html" << QStringList{"One |  |  | 5 | none", "Two |  |  | 5 | none"}
             << "Recipes imported: 2";
-        QTest::newRow("picture that does not load")
+        QTest::newRow("pictures that do not load, one on this computer")
             << "/nopicture.html" << QStringList{"Bare |  |  | 5 | none"} << "Recipes imported: 1";
         QTest::newRow("hostile fields")
             << "/hostile.html"
