@@ -77,6 +77,22 @@ const UnitNames Units[] = {
     {"bunch", "пучок|пучка|пучков"},
     {"bunch", "botte|bottes"},
     {"bunch", "Bund|Bunde"},
+    {"pack", "package|packages|pkg|pack|packs"},
+    {"pack", "пакетик|пакетика|пакетиков"},
+    {"pack", "упаковка|упаковки|упаковок"},
+    {"pack", "sachet|sachets"},
+    {"pack", "Päckchen"},
+    {"pack", "Pck.|Pkg."},
+    {"handful", "handful|handfuls"},
+    {"handful", "горсть|горсти|горстей"},
+    {"handful", "poignée|poignées"},
+    {"handful", "Handvoll"},
+    {"sprig", "sprig|sprigs"},
+    {"sprig", "веточка|веточки|веточек"},
+    {"sprig", "brin|brins"},
+    {"sprig", "Zweig|Zweige"},
+    {"stick", "stick|sticks"},
+    {"Msp.", "Msp."},
 };
 
 struct Alias
@@ -185,18 +201,20 @@ int readUnit(const QString& text, const QStringList& bookUnits, QString& unit)
     return best;
 }
 
-} // namespace
-
-IngredientLine IngredientLine::parse(const QString& text, const QStringList& bookUnits)
+// Reads an amount ("1 1/2 (about 200 g) cups of") from the start of rest into the line.
+void readAmount(QString& rest, const QStringList& bookUnits, IngredientLine& line)
 {
-    IngredientLine line;
-    line.text = text.simplified();
-    QString rest = QString(line.text).replace(QChar(0x2044), QLatin1Char('/'));
-
     int read = readQuantity(rest, line.quantity);
     if (read > 0) {
         rest = rest.mid(read);
         rest = rest.mid(skipRangeEnd(rest)).trimmed();
+        // "2 (8 oz) packages": the size in parentheses is a note.
+        static const QRegularExpression size(QStringLiteral("^\\([^)]*\\)\\s*"));
+        const QRegularExpressionMatch m = size.match(rest);
+        if (m.hasMatch()) {
+            line.note = m.captured().trimmed();
+            rest = rest.mid(m.capturedLength());
+        }
     } else {
         // "a pinch of salt": the article counts as one, before a unit only.
         static const QRegularExpression article(QStringLiteral("^(?:a|an|one)\\s+"),
@@ -215,6 +233,33 @@ IngredientLine IngredientLine::parse(const QString& text, const QStringList& boo
                                            QRegularExpression::CaseInsensitiveOption);
         rest = rest.mid(of.match(rest).capturedLength()).trimmed();
     }
+}
+
+QString joined(const QString& first, const QString& second)
+{
+    return (first + QLatin1Char(' ') + second).trimmed();
+}
+
+} // namespace
+
+IngredientLine IngredientLine::parse(const QString& text, const QStringList& bookUnits)
+{
+    IngredientLine line;
+    line.text = text.simplified();
+    QString rest = QString(line.text).replace(QChar(0x2044), QLatin1Char('/'));
+
+    // "Мука — 200 г", "Flour: 200 g": the name first, its amount after a dash or a colon.
+    static const QRegularExpression amountAfter(QStringLiteral("^(.+?)(?:\\s[-–—]|:)\\s+(.+)$"));
+    const QRegularExpressionMatch after = amountAfter.match(rest);
+    double probe = 0;
+    QString leftOver;
+    if (readQuantity(rest, probe) == 0 && after.hasMatch()) {
+        leftOver = after.captured(2);
+        readAmount(leftOver, bookUnits, line);
+        rest = after.captured(1);
+    } else {
+        readAmount(rest, bookUnits, line);
+    }
 
     // Notes after a comma or in parentheses are no part of the ingredient's name.
     static const QRegularExpression noteStart(QStringLiteral("[,;(]"));
@@ -223,17 +268,18 @@ IngredientLine IngredientLine::parse(const QString& text, const QStringList& boo
         static const QRegularExpression leading(QStringLiteral("^\\([^)]*\\)\\s*"));
         const QRegularExpressionMatch m = leading.match(rest);
         if (m.hasMatch()) {
-            line.note = m.captured().trimmed();
+            line.note = joined(line.note, m.captured());
             rest = rest.mid(m.capturedLength());
             cut = rest.indexOf(noteStart);
         }
     }
     if (cut > 0) {
         const bool separator = rest.at(cut) != QLatin1Char('(');
-        const QString note = rest.mid(cut + (separator ? 1 : 0)).trimmed();
-        line.note = (line.note + QLatin1Char(' ') + note).trimmed();
+        line.note = joined(line.note, rest.mid(cut + (separator ? 1 : 0)));
         rest = rest.left(cut);
     }
+    static const QRegularExpression separators(QStringLiteral("^[,;\\s]+"));
+    line.note = joined(line.note, leftOver.remove(separators));
     line.ingredient = rest.trimmed();
     if (line.ingredient.isEmpty() && !line.note.isEmpty()) {
         line.ingredient = line.note;

@@ -168,6 +168,11 @@ private slots:
             "1 Prise Salz|1|Prise|Salz|",
             "3 Stück Eier|3|Stück|Eier|",
             "4 glass wine|4|Glass|wine|",
+            "2 (8 oz) packages cream cheese|2|package|cream cheese|(8 oz)",
+            "Мука пшеничная — 200 г|200|г|Мука пшеничная|",
+            "Соль — по вкусу|0||Соль|по вкусу",
+            "Flour: 2 cups, sifted|2|cup|Flour|sifted",
+            "1 Pck. Trockenhefe|1|Pck.|Trockenhefe|",
         };
         for (const QString& row : rows)
             QTest::newRow(qPrintable(row.section('|', 0, 0)))
