@@ -1,5 +1,6 @@
 #include "app/appinfo.h"
 #include "app/mainwindow.h"
+#include "exchange/exchangecommand.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -10,34 +11,28 @@
 
 namespace {
 
-// What the command line asks for: culinor [FILE].
-struct CommandLine
+// culinor [FILE], and the options of recipe exchange.
+void describeCommandLine(QCommandLineParser& parser)
 {
-    QString book; // empty: start with a new book
-};
-
-// Reads the command line; --help, --version and a wrong command line are
-// answered here and end the program.
-CommandLine parseCommandLine(const QCoreApplication& app)
-{
-    QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Culinor, a recipe book editor."));
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addPositionalArgument(QStringLiteral("file"),
                                  QStringLiteral("The recipe book (.carb) to open."),
                                  QStringLiteral("[FILE]"));
-    parser.process(app);
+    addExchangeOptions(parser);
+}
 
-    CommandLine commandLine;
+// The book to open at start, or an empty name for a new book; more than one
+// book ends the program.
+QString bookToOpen(const QCommandLineParser& parser)
+{
     const QStringList files = parser.positionalArguments();
     if (files.size() > 1) {
         std::fputs("culinor: give one book at most; see --help.\n", stderr);
         std::exit(EXIT_FAILURE);
     }
-    if (!files.isEmpty())
-        commandLine.book = QFileInfo(files.first()).absoluteFilePath();
-    return commandLine;
+    return files.isEmpty() ? QString() : QFileInfo(files.first()).absoluteFilePath();
 }
 
 // --help and --version are answered without a display.
@@ -58,20 +53,27 @@ int main(int argc, char** argv)
     const AppInfo* info = AppInfo::create();
     QCoreApplication::setApplicationName(info->name);
     QCoreApplication::setApplicationVersion(info->version);
+    QCommandLineParser parser;
+    describeCommandLine(parser);
     if (asksOnlyForText(argc, argv)) {
         QCoreApplication terminal(argc, argv);
-        parseCommandLine(terminal); // answers and ends the program
+        parser.process(terminal); // answers and ends the program
         return EXIT_SUCCESS;
     }
 
+    prepareExchangeCommand(argc, argv);
     QApplication app(argc, argv);
     // Lets the desktop match the window to its entry and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.example.ostrel.culinor"));
-    const CommandLine commandLine = parseCommandLine(app);
+    parser.process(app);
+    const int exchanged = runExchangeCommand(parser);
+    if (exchanged >= 0)
+        return exchanged;
+    const QString book = bookToOpen(parser);
 
     MainWindow window(&app);
     window.showMainWindow();
-    if (!commandLine.book.isEmpty())
-        window.openBook(commandLine.book);
+    if (!book.isEmpty())
+        window.openBook(book);
     return app.exec();
 }

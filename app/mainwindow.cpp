@@ -10,6 +10,7 @@
 #include "data/recipebook.h"
 #include "editing/editabledata.h"
 #include "editing/editabledatatable.h"
+#include "exchange/exchangeactions.h"
 #include "lang/langmodel.h"
 #include "resources/resourcefiles.h"
 #include "views/editablecookingplanlist.h"
@@ -96,6 +97,7 @@ MainWindow::MainWindow(QApplication* app, QWidget* parent)
         if (_settleEdits() && (!document.modified || _askToSave()))
             openBook(name);
     });
+    new ExchangeActions(this, document, editors, ui->menuFile, ui->actionSave_as);
     _createSplash();
     on_actionNew_triggered();
 }

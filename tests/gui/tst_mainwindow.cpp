@@ -222,7 +222,7 @@ void TestMainWindow::menusAndToolBar()
     auto* toolBar = _window()->findChild<QToolBar*>();
     bars << describeActions(QStringLiteral("tool bar"), toolBar->actions());
     QCOMPARE(bars, QStringList({"File: New Ctrl+N, Open Ctrl+O, Recent books, Save Ctrl+S, "
-                                "Save as, Exit",
+                                "Save as, , Import recipe… Ctrl+I, Export recipes…, , Exit",
                                 "Settings: Options Ctrl+L", "Help: About F1, Visit website F2",
                                 "tool bar: New Ctrl+N, Save Ctrl+S, Open Ctrl+O"}));
 }
