@@ -6,9 +6,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QTemporaryFile>
 
 namespace {
 
@@ -18,10 +20,25 @@ const qint32 EndMarker = 96012856;
 const QDataStream::Version StreamVersion = QDataStream::Qt_5_15;
 const QString OpenSavepoint = QStringLiteral("open_book");
 
-// The first "<n>.tmp" in the working directory that does not exist yet.
-QString temporaryFileName()
+// The folder for the temporary file of a save: the working directory, unless
+// the program was started from a folder it may not write in (a desktop menu,
+// "/", a read-only share); then the target's folder, else the system's one.
+QDir temporaryFolder(const QString& target)
 {
-    const QDir workingDir(QDir::currentPath());
+    const QStringList candidates = {QDir::currentPath(), QFileInfo(target).absolutePath(),
+                                    QDir::tempPath()};
+    for (const QString& folder : candidates) {
+        QTemporaryFile probe(folder + QStringLiteral("/probe-XXXXXX.tmp"));
+        if (probe.open())
+            return QDir(folder);
+    }
+    return QDir(QDir::currentPath());
+}
+
+// The first "<n>.tmp" in the temporary folder that does not exist yet.
+QString temporaryFileName(const QString& target)
+{
+    const QDir workingDir = temporaryFolder(target);
     for (quint64 counter = 0;; ++counter) {
         const QString name = workingDir.filePath(QString::number(counter) + QStringLiteral(".tmp"));
         if (!QFile::exists(name))
@@ -158,7 +175,7 @@ QString insertWithIdStatement(const QString& table, const TableData& data)
 
 bool Document::SaveDocument(QString fileName)
 {
-    const QString temporary = temporaryFileName();
+    const QString temporary = temporaryFileName(fileName);
     QFile file(temporary);
     if (!file.open(QIODevice::WriteOnly)) {
         CULINOR_DIAG("data", "Cannot open file for saving!");
@@ -186,6 +203,28 @@ bool Document::SaveDocument(QString fileName)
     QFile::remove(temporary);
     this->fileName = fileName;
     modified = false;
+    return true;
+}
+
+bool Document::SaveCopy(QString fileName)
+{
+    // Written beside the target and renamed over it, so a crash while writing
+    // leaves the previous copy whole.
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly)) {
+        CULINOR_DIAG("data", QStringLiteral("Error: cannot write ") + fileName);
+        return false;
+    }
+    QDataStream out(&file);
+    out.setVersion(StreamVersion);
+    if (!_writeBook(out) || out.status() != QDataStream::Ok) {
+        file.cancelWriting();
+        return false;
+    }
+    if (!file.commit()) {
+        CULINOR_DIAG("data", QStringLiteral("Error: cannot write ") + fileName);
+        return false;
+    }
     return true;
 }
 
