@@ -50,6 +50,11 @@ public:
                                       QFormLayout* form);
     void _loadEditForm(EditForm& form, int id);
     void _saveEditForm(EditForm& form, int id);
+    // True when the panel's widgets or detail grids differ from the row shown.
+    bool isPanelChanged() const;
+    // Writes the panel into the row it shows, as Save does, but leaves the
+    // list, the panel and the window alone; false when it shows no row.
+    bool writePanelToBook();
     ImageLabel* _getImageLabel(QString name);
 
     QLineEdit* searchEdit = nullptr;
@@ -81,6 +86,8 @@ protected:
     // The id of the row the panel shows; -1 when it shows none, so that
     // Save can never write the panel into another row.
     int _shownID = -1;
+    // What the panel held right after it loaded the row shown.
+    QVariantList _loadedPanel;
     // The item a mouse press made current, whose click needs no second load.
     QListWidgetItem* _loadedByPress = nullptr;
 
@@ -91,4 +98,5 @@ private:
     QLayout* _createPhotoEditor(ushort field, QWidget*& editor);
     void _onCurrentItemChanged(QListWidgetItem* current);
     void _deleteCurrentItem();
+    QVariantList _panelValues();
 };

@@ -251,6 +251,37 @@ void EditableDataList::_loadEditForm(EditForm& form, int id)
     for (EditableSubTable* sub : form.subTables)
         sub->fill(id);
     _shownID = id;
+    if (&form == &this->form)
+        _loadedPanel = _panelValues();
+}
+
+QVariantList EditableDataList::_panelValues()
+{
+    QVariantList values;
+    for (const EditWidget& entry : form.widgets)
+        values << _getWidgetVar(entry.widget, entry.type);
+    for (EditableSubTable* sub : form.subTables) {
+        std::vector<std::vector<QVariant>> rows;
+        sub->getTableData(rows);
+        for (const std::vector<QVariant>& row : rows)
+            values << QVariant(QVariantList(row.begin(), row.end()));
+        values << QVariant(); // ends the grid's rows
+    }
+    return values;
+}
+
+bool EditableDataList::isPanelChanged() const
+{
+    // Reading the widgets changes nothing; the readers are merely not const.
+    return _shownID >= 0 && const_cast<EditableDataList*>(this)->_panelValues() != _loadedPanel;
+}
+
+bool EditableDataList::writePanelToBook()
+{
+    if (_shownID < 0)
+        return false;
+    _saveEditForm(form, _shownID);
+    return true;
 }
 
 void EditableDataList::_saveEditForm(EditForm& form, int id)
