@@ -9,6 +9,7 @@
 #include "editing/editabledata.h"
 #include "editing/editabledatatable.h"
 #include "lang/langmodel.h"
+#include "recovery/booksafety.h"
 #include "views/editablecookingplanlist.h"
 #include "views/editablerecipelist.h"
 
@@ -79,6 +80,7 @@ MainWindow::MainWindow(QApplication* app, QWidget* parent)
     ui->setupUi(this);
     _initInterface();
     _createSplash();
+    _safety = new BookSafety(this, &document, &editors);
     on_actionNew_triggered();
 }
 
@@ -96,6 +98,8 @@ MainWindow::~MainWindow()
 
 void MainWindow::showMainWindow()
 {
+    if (_safety->offerRecovery())
+        _refresh();
     applyTheme(appSettings()->value(SettingKey::Style).toInt());
     show();
 }
@@ -369,6 +373,7 @@ void MainWindow::_refresh()
     for (EditableData* editor : editors)
         editor->synchronize();
     _staleEditors.clear();
+    _safety->bookSettled();
     _updateWindowTitle();
 }
 
@@ -395,7 +400,7 @@ void MainWindow::on_actionOpen_triggered()
     if (document.modified && !_askToSave())
         return;
     QString name;
-    if (!_selectFile(name, false))
+    if (!_selectFile(name, false) || !_safety->mayUseBook(name))
         return;
     if (!document.OpenDocument(name))
         _showFailure("Loading error");
@@ -433,6 +438,8 @@ void MainWindow::on_actionSave_as_triggered()
         if (!_confirmReplace(name))
             return;
     }
+    if (!_safety->mayUseBook(name))
+        return;
     if (!document.SaveDocument(name))
         _showFailure("Saving error");
     _refresh();

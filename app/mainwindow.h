@@ -11,6 +11,7 @@
 #include <set>
 #include <vector>
 
+class BookSafety;
 class EditableData;
 class LangModel;
 class QApplication;
@@ -93,6 +94,8 @@ private:
     void _onTabChanged(int index);
 
     QTabWidget* _tabs;
+    // Autosave, recovery on start and the lock of the open book.
+    BookSafety* _safety = nullptr;
     std::map<QWidget*, EditableData*> _pageEditors;
     // Editors filled before another editor changed the book.
     std::set<EditableData*> _staleEditors;

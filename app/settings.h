@@ -14,6 +14,7 @@ inline const QString Language = QStringLiteral("language");
 inline const QString Currency = QStringLiteral("currency");
 inline const QString Style = QStringLiteral("style");
 inline const QString RecipeIcons = QStringLiteral("recipe_icons");
+inline const QString AutosaveSeconds = QStringLiteral("autosave_seconds");
 } // namespace SettingKey
 
 // The user's preferences in the platform's per-user store, chosen by the

@@ -69,6 +69,9 @@ public:
     // File format.
     bool SaveDocument(QString fileName);
     bool OpenDocument(QString fileName);
+    // Writes the whole book to fileName at once, leaving fileName and modified
+    // as they are (a recovery copy, not a save).
+    bool SaveCopy(QString fileName);
 
     std::map<QString, TableData> tables;
     QSqlDatabase db;
