@@ -28,6 +28,9 @@ QDir temporaryFolder(const QString& target)
     const QStringList candidates = {QDir::currentPath(), QFileInfo(target).absolutePath(),
                                     QDir::tempPath()};
     for (const QString& folder : candidates) {
+        // A working directory that was deleted has no path at all.
+        if (folder.isEmpty())
+            continue;
         QTemporaryFile probe(folder + QStringLiteral("/probe-XXXXXX.tmp"));
         if (probe.open())
             return QDir(folder);
