@@ -12,6 +12,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStatusBar>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -67,6 +68,7 @@ private slots:
     void holdLockChild();
     void autosave_data();
     void autosave();
+    void autosaveFailure();
     void lock_data();
     void lock();
     void crashAndRestart_data();
@@ -180,6 +182,25 @@ void TestRecovery::autosave()
     }
     QCOMPARE(dialogs.steps, script);
     QCOMPARE(recoveryFiles(_recovery(), ".carb").size(), copyKept ? 1 : 0);
+}
+
+// A copy that cannot be written is only reported, in the status bar.
+void TestRecovery::autosaveFailure()
+{
+    _fixture.reset(new WindowFixture); // which names the application's data folder
+    QVERIFY(QDir().mkpath(QFileInfo(_recovery()).absolutePath()));
+    QFile blocker(_recovery()); // a file where the folder belongs
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    emit _fixture->probe->documentChanged();
+    const QString title = _fixture->window->windowTitle();
+    MessageCapture messages;
+    const QString failure = QStringLiteral("The recovery copy could not be written");
+    QTRY_COMPARE_WITH_TIMEOUT(_fixture->window->statusBar()->currentMessage(), failure, 10000);
+    QCOMPARE(messages.diagnostics("Error: the recovery copy could not be written"), 1);
+    QCOMPARE(_fixture->window->windowTitle(), title);
+    QVERIFY(_fixture->window->document.modified);
+    QVERIFY(!QApplication::activeModalWidget());
+    QVERIFY(blocker.remove());
 }
 
 void TestRecovery::lock_data()
