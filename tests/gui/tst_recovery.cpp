@@ -116,8 +116,8 @@ void TestRecovery::holdLockChild()
 
 void TestRecovery::autosave_data()
 {
-    QTest::addColumn<bool>("saved");    // the book has a file
-    QTest::addColumn<bool>("pressSave"); // the panel's edit is saved into the book
+    QTest::addColumn<bool>("saved");      // the book has a file
+    QTest::addColumn<bool>("pressSave");  // the panel's edit is saved into the book
     QTest::addColumn<QString>("command"); // given once the copy is written
     QTest::addColumn<QStringList>("script");
     QTest::addColumn<bool>("copyKept");
@@ -214,8 +214,8 @@ void TestRecovery::lock_data()
         << false << "actionOpen" << QStringList{open, AnotherWindow + ":Cancel"} << false;
     QTest::newRow("Open, then Return")
         << false << "actionOpen" << QStringList{open, AnotherWindow + ":Return"} << false;
-    QTest::newRow("Open anyway")
-        << false << "actionOpen" << QStringList{open, AnotherWindow + ":Open anyway"} << true;
+    QTest::newRow("Open anyway") << false << "actionOpen"
+                                 << QStringList{open, AnotherWindow + ":Open anyway"} << true;
     QTest::newRow("Open after the other window died")
         << true << "actionOpen" << QStringList{open} << true;
     QTest::newRow("Save as onto it, then Cancel")
@@ -291,15 +291,14 @@ void TestRecovery::crashAndRestart_data()
         << typed << false << QStringList{"answer:Later;report;quit", restore}
         << QStringList{asked} + sample + QStringList{asked} + restored << 1;
     QTest::newRow("two crashed windows are offered one after the other")
-        << QStringList{"tab:Edit;type:Restored soup", "answer:Later;tab:Edit;type:Other soup"} << false
-        << QStringList{"answer:Discard;answer:Later;report;quit"}
+        << QStringList{"tab:Edit;type:Restored soup", "answer:Later;tab:Edit;type:Other soup"}
+        << false << QStringList{"answer:Discard;answer:Later;report;quit"}
         << QStringList{asked, asked} + sample << 1;
     QTest::newRow("a copy that does not open is kept and reported once")
         << typed << true << QStringList{"answer:Restore;answer:OK;report;quit", "report;quit"}
-        << QStringList{asked,
-                       "asked: The recovery copy of a new book from <time> could not be "
-                       "opened. It is kept in <recovery>/<id>.carb."}
-               + sample + sample
+        << QStringList{asked, "asked: The recovery copy of a new book from <time> could not be "
+                              "opened. It is kept in <recovery>/<id>.carb."} +
+               sample + sample
         << 1;
 }
 
