@@ -258,8 +258,16 @@ void EditableDataList::_loadEditForm(EditForm& form, int id)
 QVariantList EditableDataList::_panelValues()
 {
     QVariantList values;
-    for (const EditWidget& entry : form.widgets)
-        values << _getWidgetVar(entry.widget, entry.type);
+    for (const EditWidget& entry : form.widgets) {
+        if (entry.type != MD_IMAGE) {
+            values << _getWidgetVar(entry.widget, entry.type);
+            continue;
+        }
+        // Which picture it is, without encoding it or reporting one that cannot be.
+        const auto* label = static_cast<ImageLabel*>(entry.widget);
+        values << QVariant(QVariantList{label->empty, label->storedBytes,
+                                        label->pixmap(Qt::ReturnByValue).cacheKey()});
+    }
     for (EditableSubTable* sub : form.subTables) {
         std::vector<std::vector<QVariant>> rows;
         sub->getTableData(rows);

@@ -2,6 +2,7 @@
 // Save and Revert, and the panel following the current item.
 #include "data/recipebook.h"
 #include "editing/editabledatalist.h"
+#include "editing/editablesubtable.h"
 #include "lang/langmodel.h"
 #include "support/editingfixture.h"
 
@@ -44,6 +45,8 @@ private slots:
     void renameInPlaceWritesAtOnce();
     void saveOrRevertPanelEdits_data();
     void saveOrRevertPanelEdits();
+    void panelChangeSeesEveryEditor_data();
+    void panelChangeSeesEveryEditor();
     void keyboardThenSaveKeepsOtherRows();
     void searchHidingCurrentItemKeepsPanelPaired();
     void unreadableRowCannotBeSavedOver();
@@ -299,9 +302,11 @@ void TestDataList::saveOrRevertPanelEdits()
     build();
     const int pizza = idOf(item("Pizza"));
     setPanelName("Pizza Margherita");
+    QVERIFY(_list->isPanelChanged());
     QSignalSpy informed(_list, &EditableEntity::informUser);
     QSignalSpy changed(_list, &EditableEntity::documentChanged);
     click(button);
+    QVERIFY(!_list->isPanelChanged());
     QCOMPARE(changed.count(), button == "Save" ? 1 : 0);
     QCOMPARE(informed.count(), button == "Save" ? 2 : 0);
     QCOMPARE(storedName(pizza), name);
@@ -311,6 +316,34 @@ void TestDataList::saveOrRevertPanelEdits()
 
 // Edits made for Pizza, then the user walks to Hamburger with the keys and
 // saves: the panel followed the current item, so neither row changes.
+void TestDataList::panelChangeSeesEveryEditor_data()
+{
+    QTest::addColumn<QString>("edit");
+    QTest::addColumn<bool>("changed");
+    QTest::newRow("nothing") << "" << false;
+    QTest::newRow("name") << "name" << true;
+    QTest::newRow("name typed back") << "name back" << false;
+    QTest::newRow("detail grid row added") << "grid" << true;
+    QTest::newRow("picture cleared") << "picture" << true;
+}
+
+void TestDataList::panelChangeSeesEveryEditor()
+{
+    QFETCH(QString, edit);
+    build();
+    if (edit.startsWith("name"))
+        setPanelName("Pizza Margherita");
+    if (edit == "name back")
+        setPanelName("Pizza");
+    if (edit == "grid") {
+        QWidget* grid = _list->form.subTables.front()->grid->parentWidget();
+        QTest::mouseClick(grid->findChild<QPushButton*>("a"), Qt::LeftButton);
+    }
+    if (edit == "picture")
+        click("Clear image");
+    QTEST(_list->isPanelChanged(), "changed");
+}
+
 void TestDataList::keyboardThenSaveKeepsOtherRows()
 {
     build();
