@@ -12,6 +12,7 @@
 #include "editing/editabledatatable.h"
 #include "exchange/exchangeactions.h"
 #include "lang/langmodel.h"
+#include "recovery/booksafety.h"
 #include "resources/resourcefiles.h"
 #include "views/editablecookingplanlist.h"
 #include "views/editablerecipelist.h"
@@ -93,12 +94,10 @@ MainWindow::MainWindow(QApplication* app, QWidget* parent)
     ui->setupUi(this);
     _initInterface();
     _recentBooks = new RecentBooks(appSettings(), ui->menuFile, ui->actionSave, this);
-    connect(_recentBooks, &RecentBooks::openRequested, this, [this](const QString& name) {
-        if (_settleEdits() && (!document.modified || _askToSave()))
-            openBook(name);
-    });
+    connect(_recentBooks, &RecentBooks::openRequested, this, &MainWindow::openBook);
     new ExchangeActions(this, document, editors, ui->menuFile, ui->actionSave_as);
     _createSplash();
+    _safety = new BookSafety(this, &document, &editors);
     on_actionNew_triggered();
 }
 
@@ -116,6 +115,8 @@ MainWindow::~MainWindow()
 
 void MainWindow::showMainWindow()
 {
+    if (_safety->offerRecovery())
+        _refresh();
     applyTheme(appSettings()->value(SettingKey::Style).toInt());
     show();
 }
@@ -418,6 +419,7 @@ void MainWindow::_refresh()
     for (EditableData* editor : editors)
         editor->synchronize();
     _staleEditors.clear();
+    _safety->bookSettled();
     _updateWindowTitle();
 }
 
@@ -448,11 +450,21 @@ void MainWindow::on_actionOpen_triggered()
     if (document.modified && !_askToSave())
         return;
     QString name;
-    if (_selectFile(name, false))
-        openBook(name);
+    if (_selectFile(name, false) && _safety->mayUseBook(name))
+        _loadBook(name);
 }
 
+// A book named outside the Open dialog (the command line, the recent books):
+// the user's edits are settled first, as for Open.
 void MainWindow::openBook(const QString& fileName)
+{
+    if (!_settleEdits() || (document.modified && !_askToSave()))
+        return;
+    if (_safety->mayUseBook(fileName))
+        _loadBook(fileName);
+}
+
+void MainWindow::_loadBook(const QString& fileName)
 {
     BookProgressDialog progress(fileName, false, this);
     if (document.OpenDocument(fileName, progress.callback()))
@@ -505,6 +517,8 @@ void MainWindow::on_actionSave_as_triggered()
         if (!_confirmReplace(name))
             return;
     }
+    if (!_safety->mayUseBook(name))
+        return;
     _saveBook(name);
 }
 

@@ -11,6 +11,7 @@
 #include <set>
 #include <vector>
 
+class BookSafety;
 class EditableData;
 class LangModel;
 class QApplication;
@@ -91,6 +92,7 @@ private:
     bool _askToSave();
     bool _settleEdits();
     bool _confirmReplace(const QString& fileName);
+    void _loadBook(const QString& fileName);
     void _saveBook(const QString& fileName);
     void _installQtTranslation(int languageIndex);
     void _refresh();
@@ -101,6 +103,8 @@ private:
 
     QTabWidget* _tabs;
     RecentBooks* _recentBooks = nullptr;
+    // Autosave, recovery on start and the lock of the open book.
+    BookSafety* _safety = nullptr;
     std::map<QWidget*, EditableData*> _pageEditors;
     // Editors filled before another editor changed the book.
     std::set<EditableData*> _staleEditors;

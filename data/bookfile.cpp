@@ -29,7 +29,7 @@ const qint64 TableSteps = 1000;
 // anew (never opened through an existing name or a symlink planted there);
 // a name that is taken passes to the next number. False when the folder
 // refuses new files.
-bool createTemporaryFile(QFile& file, const QString& folder)
+bool createTemporaryFileIn(QFile& file, const QString& folder)
 {
     const QDir dir(folder);
     for (quint64 counter = 0;; ++counter) {
@@ -40,6 +40,21 @@ bool createTemporaryFile(QFile& file, const QString& folder)
         if (!taken.exists() && !taken.isSymLink())
             return false;
     }
+}
+
+// The temporary file of a save goes to the working directory, unless the
+// program was started from a folder it may not write in (a desktop menu, "/",
+// a read-only share); then beside the target, else in the system's folder.
+bool createTemporaryFile(QFile& file, const QString& target)
+{
+    const QStringList folders = {QDir::currentPath(), QFileInfo(target).absolutePath(),
+                                 QDir::tempPath()};
+    for (const QString& folder : folders) {
+        // A working directory that was deleted has no path at all.
+        if (!folder.isEmpty() && createTemporaryFileIn(file, folder))
+            return true;
+    }
+    return false;
 }
 
 // Copies a finished file over the target so that the target always holds
@@ -198,7 +213,7 @@ QString insertWithIdStatement(const QString& table, const TableData& data)
 bool Document::SaveDocument(QString fileName, const BookProgress& progress)
 {
     QFile file;
-    if (!createTemporaryFile(file, QDir::currentPath())) {
+    if (!createTemporaryFile(file, fileName)) {
         CULINOR_DIAG("data", "Cannot open file for saving!");
         return false;
     }
@@ -225,6 +240,28 @@ bool Document::SaveDocument(QString fileName, const BookProgress& progress)
     QFile::remove(temporary);
     this->fileName = fileName;
     modified = false;
+    return true;
+}
+
+bool Document::SaveCopy(QString fileName)
+{
+    // Written beside the target and renamed over it, so a crash while writing
+    // leaves the previous copy whole.
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly)) {
+        CULINOR_DIAG("data", QStringLiteral("Error: cannot write ") + fileName);
+        return false;
+    }
+    QDataStream out(&file);
+    out.setVersion(StreamVersion);
+    if (!_writeBook(out, nullptr) || out.status() != QDataStream::Ok) {
+        file.cancelWriting();
+        return false;
+    }
+    if (!file.commit()) {
+        CULINOR_DIAG("data", QStringLiteral("Error: cannot write ") + fileName);
+        return false;
+    }
     return true;
 }
 

@@ -79,6 +79,9 @@ public:
     // File format.
     bool SaveDocument(QString fileName, const BookProgress& progress = nullptr);
     bool OpenDocument(QString fileName, const BookProgress& progress = nullptr);
+    // Writes the whole book to fileName at once, leaving fileName and modified
+    // as they are (a recovery copy, not a save).
+    bool SaveCopy(QString fileName);
 
     std::map<QString, TableData> tables;
     QSqlDatabase db;

@@ -63,6 +63,9 @@ public:
                                       QFormLayout* form);
     void _loadEditForm(EditForm& form, int id);
     void _saveEditForm(EditForm& form, int id);
+    // Writes the panel into the row it shows, as Save does, but leaves the
+    // list, the panel and the window alone; false when it shows no row.
+    bool writePanelToBook();
     ImageLabel* _getImageLabel(QString name);
 
     QLineEdit* searchEdit = nullptr;

@@ -373,6 +373,14 @@ void EditableDataList::_clearEditForm()
         sub->grid->setRowCount(0);
 }
 
+bool EditableDataList::writePanelToBook()
+{
+    if (_shownID < 0)
+        return false;
+    _saveEditForm(form, _shownID);
+    return true;
+}
+
 void EditableDataList::_saveEditForm(EditForm& form, int id)
 {
     std::vector<TableFieldUpdate> updates;

@@ -37,6 +37,7 @@ Settings::Defaults Settings::defaults(int languageIndex)
         {SettingKey::Currency, QStringLiteral("USD")},
         {SettingKey::Style, 1},
         {SettingKey::RecipeIcons, 0},
+        {SettingKey::AutosaveSeconds, 120},
     };
 }
 

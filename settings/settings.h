@@ -14,6 +14,7 @@ inline const QString Language = QStringLiteral("language");
 inline const QString Currency = QStringLiteral("currency");
 inline const QString Style = QStringLiteral("style");
 inline const QString RecipeIcons = QStringLiteral("recipe_icons");
+inline const QString AutosaveSeconds = QStringLiteral("autosave_seconds");
 // Written once used, without a default: the File menu's recent books, newest
 // first, and the folder a file dialog last chose from.
 inline const QString RecentBooks = QStringLiteral("recent_books");

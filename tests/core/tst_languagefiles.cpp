@@ -181,7 +181,8 @@ private slots:
         QCOMPARE(int(known.size()), english.size()); // English texts are the keys
         QStringList missing;
         int found = 0;
-        for (const char* folder : {"app", "data", "editing", "views", "images", "lang", "exchange"}) {
+        for (const char* folder :
+             {"app", "data", "editing", "views", "images", "lang", "exchange", "recovery"}) {
             QDirIterator it(SourceDir + '/' + folder, {"*.cpp", "*.h"}, QDir::Files,
                             QDirIterator::Subdirectories);
             while (it.hasNext()) {

@@ -190,7 +190,7 @@ inline QString dialogKind(QWidget* dialog, QString* details)
                            box->windowTitle().isEmpty() ? box->text() : box->windowTitle());
 }
 
-// Answers a message box with a button name, Escape or Return; a file dialog
+// Answers a message box with a button name or text, Escape or Return; a file dialog
 // with a file name in the working directory, or Cancel when there is none;
 // another dialog with Ok or Cancel.
 inline void answerDialog(QWidget* dialog, const QString& answer)
@@ -202,6 +202,10 @@ inline void answerDialog(QWidget* dialog, const QString& answer)
         for (const auto& button : MessageButtons) {
             if (answer == QLatin1String(button.second))
                 QTest::mouseClick(box->button(button.first), Qt::LeftButton);
+        }
+        for (QAbstractButton* button : box->buttons()) {
+            if (button->text() == answer) // a button of the box's own
+                QTest::mouseClick(button, Qt::LeftButton);
         }
         return;
     }

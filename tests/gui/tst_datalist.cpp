@@ -2,6 +2,7 @@
 // Save and Revert, and the panel following the current item.
 #include "data/recipebook.h"
 #include "editing/editabledatalist.h"
+#include "editing/editablesubtable.h"
 #include "lang/langmodel.h"
 #include "support/editingfixture.h"
 
@@ -46,6 +47,8 @@ private slots:
     void saveOrRevertPanelEdits();
     void leavingChangedPanelAsks_data();
     void leavingChangedPanelAsks();
+    void panelChangeSeesEveryEditor_data();
+    void panelChangeSeesEveryEditor();
     void searchHidingCurrentItemKeepsPanelPaired();
     void unreadableRowCannotBeSavedOver();
     void nameEditorOfOtherClassIsReported();
@@ -300,14 +303,44 @@ void TestDataList::saveOrRevertPanelEdits()
     build();
     const int pizza = idOf(item("Pizza"));
     setPanelName("Pizza Margherita");
+    QVERIFY(_list->isPanelChanged());
     QSignalSpy informed(_list, &EditableEntity::informUser);
     QSignalSpy changed(_list, &EditableEntity::documentChanged);
     click(button);
+    QVERIFY(!_list->isPanelChanged());
     QCOMPARE(changed.count(), button == "Save" ? 1 : 0);
     QCOMPARE(informed.count(), button == "Save" ? 2 : 0);
     QCOMPARE(storedName(pizza), name);
     QCOMPARE(_list->list->item(0)->text(), name);
     QCOMPARE(panelName(), name);
+}
+
+void TestDataList::panelChangeSeesEveryEditor_data()
+{
+    QTest::addColumn<QString>("edit");
+    QTest::addColumn<bool>("changed");
+    QTest::newRow("nothing") << "" << false;
+    QTest::newRow("name") << "name" << true;
+    QTest::newRow("name typed back") << "name back" << false;
+    QTest::newRow("detail grid row added") << "grid" << true;
+    QTest::newRow("picture cleared") << "picture" << true;
+}
+
+void TestDataList::panelChangeSeesEveryEditor()
+{
+    QFETCH(QString, edit);
+    build();
+    if (edit.startsWith("name"))
+        setPanelName("Pizza Margherita");
+    if (edit == "name back")
+        setPanelName("Pizza");
+    if (edit == "grid") {
+        QWidget* grid = _list->form.subTables.front()->grid->parentWidget();
+        QTest::mouseClick(grid->findChild<QPushButton*>("a"), Qt::LeftButton);
+    }
+    if (edit == "picture")
+        click("Clear image");
+    QTEST(_list->isPanelChanged(), "changed");
 }
 
 void TestDataList::leavingChangedPanelAsks_data()

@@ -131,7 +131,9 @@ void TestMainWindow::startup_data()
     QTest::addColumn<QString>("title");
     QTest::addColumn<QString>("after");
     const auto defaults = [](int language) {
-        return QStringLiteral("currency=USD language=%1 recipe_icons=0 style=1").arg(language);
+        return QStringLiteral(
+                   "autosave_seconds=120 currency=USD language=%1 recipe_icons=0 style=1")
+            .arg(language);
     };
     QTest::newRow("first start, German system") << "de_DE.UTF-8"
                                                 << "" << 3 << "Rezeptbuch" << defaults(3);
@@ -148,7 +150,8 @@ void TestMainWindow::startup_data()
     QTest::newRow("stored French wins over a Russian system")
         << "ru_RU.UTF-8"
         << "language=2" << 2 << "Livre de recettes" << defaults(2);
-    const QString stored = QStringLiteral("currency=EUR language=3 recipe_icons=0 style=3");
+    const QString stored =
+        QStringLiteral("autosave_seconds=120 currency=EUR language=3 recipe_icons=0 style=3");
     QTest::newRow("second start writes nothing")
         << "fr_FR.UTF-8" << stored << 3 << "Rezeptbuch" << stored;
 }

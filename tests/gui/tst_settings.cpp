@@ -100,7 +100,9 @@ void TestSettings::defaultsOnlyForMissingKeys()
 {
     storeSettings(_settings.path(), QStringLiteral("currency= style=3"));
     Settings settings(Settings::defaults(1));
-    QCOMPARE(_stored(), QStringLiteral("currency= language=1 recipe_icons=0 style=3")); // at once
+    QCOMPARE(_stored(),
+             QStringLiteral(
+                 "autosave_seconds=120 currency= language=1 recipe_icons=0 style=3")); // at once
 }
 
 void TestSettings::missingKeyIsReported()
@@ -125,11 +127,14 @@ void TestSettings::dialog_data()
     QTest::addColumn<QString>("currency"); // typed
     QTest::addColumn<bool>("ok");
     QTest::addColumn<QString>("after");
-    const QString defaults = QStringLiteral("currency=USD language=0 recipe_icons=0 style=1");
+    const QString defaults =
+        QStringLiteral("autosave_seconds=120 currency=USD language=0 recipe_icons=0 style=1");
     QTest::newRow("defaults") << defaults << "0 1 USD" << -1 << -1 << "" << true << defaults;
-    const QString chosen = QStringLiteral("currency=RUB language=3 recipe_icons=2 style=0");
+    const QString chosen =
+        QStringLiteral("autosave_seconds=120 currency=RUB language=3 recipe_icons=2 style=0");
     QTest::newRow("stored choices") << chosen << "3 0 RUB" << -1 << -1 << "" << true << chosen;
-    const QString own = QStringLiteral("currency=Zł language=0 recipe_icons=0 style=1");
+    const QString own =
+        QStringLiteral("autosave_seconds=120 currency=Zł language=0 recipe_icons=0 style=1");
     QTest::newRow("a currency of the user's own")
         << own << "0 1 Zł" << -1 << -1 << "" << true << own;
     QTest::newRow("empty currency shows the first")
@@ -137,11 +142,14 @@ void TestSettings::dialog_data()
         << "0 1 USD" << -1 << -1 << "" << true << defaults;
     QTest::newRow("OK stores the picks and the typed currency")
         << "currency=USD language=0 recipe_icons=2 style=1"
-        << "0 1 USD" << 3 << 2 << "NOK" << true << "currency=NOK language=3 recipe_icons=2 style=2";
-    const QString swiss = QStringLiteral("currency=CHF language=1 recipe_icons=2 style=2");
+        << "0 1 USD" << 3 << 2 << "NOK" << true
+        << "autosave_seconds=120 currency=NOK language=3 recipe_icons=2 style=2";
+    const QString swiss =
+        QStringLiteral("autosave_seconds=120 currency=CHF language=1 recipe_icons=2 style=2");
     QTest::newRow("Cancel stores nothing")
         << swiss << "1 2 CHF" << 0 << 0 << "XYZ" << false << swiss;
-    const QString byHand = QStringLiteral("currency=EUR language=9 recipe_icons=0 style=7");
+    const QString byHand =
+        QStringLiteral("autosave_seconds=120 currency=EUR language=9 recipe_icons=0 style=7");
     QTest::newRow("values stored by hand outside the lists are kept")
         << byHand << "-1 -1 EUR" << -1 << -1 << "" << true << byHand;
 }
@@ -203,7 +211,8 @@ void TestSettings::optionsFromTheWindow_data()
     QTest::addColumn<QString>("after");
     QTest::addColumn<int>("sheet"); // the theme now applied; -1: none applied again
     const auto stored = [](int language, int style) {
-        return QStringLiteral("currency=GBP language=%1 recipe_icons=0 style=%2")
+        return QStringLiteral(
+                   "autosave_seconds=120 currency=GBP language=%1 recipe_icons=0 style=%2")
             .arg(language)
             .arg(style);
     };
@@ -222,8 +231,10 @@ void TestSettings::optionsFromTheWindow()
     QFETCH(bool, ok);
     QFETCH(QString, after);
     QFETCH(int, sheet);
-    storeSettings(_settings.path(),
-                  QStringLiteral("currency=GBP language=0 recipe_icons=0 style=%1").arg(before));
+    storeSettings(
+        _settings.path(),
+        QStringLiteral("autosave_seconds=120 currency=GBP language=0 recipe_icons=0 style=%1")
+            .arg(before));
     _fixture.reset(new WindowFixture);
     MainWindow* window = _fixture->window;
     window->showMainWindow();
