@@ -253,8 +253,11 @@ bool Document::OpenDocument(QString fileName)
         CULINOR_DIAG("data", QStringLiteral("Error: ") + savepoint.lastError().text());
         return false;
     }
+    // Rows go in faster without the indexes on selection fields, which are
+    // built once at the end; an index that cannot be dropped just stays.
+    _dropSelectionIndexes();
     Clear();
-    const bool loaded = _readBook(in);
+    const bool loaded = _readBook(in) && _createSelectionIndexes();
     if (!loaded)
         savepoint.exec(QStringLiteral("ROLLBACK TO SAVEPOINT ") + OpenSavepoint);
     savepoint.exec(QStringLiteral("RELEASE SAVEPOINT ") + OpenSavepoint);

@@ -79,6 +79,8 @@ private:
     const TableData* _table(const QString& name) const;
     TableData* _table(const QString& name);
     QString _insertStatement(const QString& table, const TableData& data, bool autoId) const;
+    void _dropSelectionIndexes();
+    bool _createSelectionIndexes();
     bool _writeBook(QDataStream& out);
     bool _readBook(QDataStream& in);
 };
