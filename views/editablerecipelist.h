@@ -47,5 +47,6 @@ public slots:
 private:
     QWidget* _createViewPage();
     DropImageLabel* _findPhotoLabel() const;
+    QVariant _photoOf(int id);
     void _showNoItem() override;
 };
