@@ -3,6 +3,7 @@
 #include "data/recipebook.h"
 
 #include <QFile>
+#include <QSqlQuery>
 #include <QVariant>
 
 namespace {
@@ -69,4 +70,48 @@ qint64 writeBenchmarkBook(const QString& fileName, int recipes,
     });
     file << EndMarker;
     return rows;
+}
+
+void createBareTables(QSqlDatabase& db, const std::map<QString, TableData>& schema)
+{
+    for (const auto& table : schema) {
+        QString columns = QStringLiteral("id INTEGER PRIMARY KEY NOT NULL");
+        for (const TF& field : table.second.fields)
+            columns += ", " + field.name + ' ' + field.sqlType;
+        QSqlQuery(db).exec("CREATE TABLE " + table.first + " (" + columns + ')');
+    }
+}
+
+bool bareLoad(QSqlDatabase& db, const std::map<QString, TableData>& schema, const QString& name)
+{
+    QFile file(name);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    QDataStream in(&file);
+    in.setVersion(StreamVersion);
+    qint32 id = 0, format = 0, sections = 0, marker = 0;
+    in >> id >> format >> sections;
+    db.transaction();
+    for (qint32 section = 0; section < sections; ++section) {
+        QString table;
+        qint32 rows = 0;
+        in >> table >> rows;
+        const int columns = int(schema.at(table).fields.size()) + 1;
+        QString placeholders = "?";
+        for (int column = 1; column < columns; ++column)
+            placeholders += ",?";
+        QSqlQuery insert(db);
+        insert.prepare("INSERT INTO " + table + " VALUES(" + placeholders + ')');
+        QVariant value;
+        for (qint32 row = 0; row < rows; ++row) {
+            for (int column = 0; column < columns; ++column) {
+                in >> value;
+                insert.bindValue(column, value);
+            }
+            insert.exec();
+        }
+    }
+    in >> marker;
+    db.commit();
+    return in.status() == QDataStream::Ok && marker == EndMarker;
 }
