@@ -4,6 +4,7 @@
 
 #include "data/diagnostics.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
@@ -17,6 +18,7 @@ const qint32 FormatNumber = 1000;
 const qint32 EndMarker = 96012856;
 const QDataStream::Version StreamVersion = QDataStream::Qt_5_15;
 const QString OpenSavepoint = QStringLiteral("open_book");
+const qint64 BlockSize = 1 << 20;
 
 // The first "<n>.tmp" in the working directory that does not exist yet.
 QString temporaryFileName()
@@ -211,11 +213,24 @@ bool Document::_writeBook(QDataStream& out)
         select.setForwardOnly(true);
         select.exec(QStringLiteral("SELECT * FROM ") + table.first);
         qint32 written = 0;
+        // Rows are encoded in memory and written in large blocks: a file
+        // device takes each of many small writes much more slowly.
+        QBuffer block;
+        block.open(QIODevice::WriteOnly);
+        QDataStream rowsOut(&block);
+        rowsOut.setVersion(out.version());
+        const auto writeBlock = [&] {
+            out.writeRawData(block.data().constData(), int(block.pos()));
+            block.seek(0);
+        };
         while (select.next()) {
             for (int column = 0; column < columns; ++column)
-                out << select.value(column);
+                rowsOut << select.value(column);
             ++written;
+            if (block.pos() >= BlockSize)
+                writeBlock();
         }
+        writeBlock();
         if (written != rows) {
             CULINOR_DIAG("data", "Error: the row count changed while saving");
             return false;
