@@ -19,6 +19,7 @@
 #include <QTextStream>
 
 #include <algorithm>
+#include <ctime>
 #include <functional>
 #include <map>
 #include <vector>
@@ -29,22 +30,40 @@ QTextStream out(stdout);
 
 const QString BareConnection = QStringLiteral("bare");
 
-qint64 elapsedMs(const std::function<void()>& step)
+// Wall-clock and processor time of one step, in milliseconds. The processor
+// time of this thread hardly changes with the load of a shared machine.
+struct Sample
+{
+    qint64 wall;
+    qint64 cpu;
+};
+
+qint64 threadCpuMs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return qint64(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
+Sample elapsed(const std::function<void()>& step)
 {
     QElapsedTimer timer;
     timer.start();
+    const qint64 cpu = threadCpuMs();
     step();
-    return timer.elapsed();
+    return {timer.elapsed(), threadCpuMs() - cpu};
 }
 
 void measure(const char* what, const std::function<void()>& step)
 {
-    const qint64 ms = elapsedMs(step);
-    out << QString("%1 %2 ms").arg(what, -28).arg(ms, 6) << Qt::endl;
+    out << QString("%1 %2 ms").arg(what, -28).arg(elapsed(step).wall, 6) << Qt::endl;
 }
 
-qint64 median(std::vector<qint64> values)
+qint64 median(const std::vector<Sample>& samples, qint64 Sample::*part)
 {
+    std::vector<qint64> values;
+    for (const Sample& sample : samples)
+        values.push_back(sample.*part);
     std::sort(values.begin(), values.end());
     return values[values.size() / 2];
 }
@@ -85,7 +104,7 @@ bool bareSave(QSqlDatabase& db, const std::map<QString, TableData>& schema, cons
 
 struct Times
 {
-    std::vector<qint64> open, reopen, save, bareOpen, bareSave;
+    std::vector<Sample> open, reopen, save, bareOpen, bareSave;
 };
 
 void programRound(const QString& file, const QString& saved, Times& times)
@@ -93,9 +112,9 @@ void programRound(const QString& file, const QString& saved, Times& times)
     Document book;
     book.setDataStructure();
     bool ok = true;
-    times.open.push_back(elapsedMs([&] { ok = book.OpenDocument(file) && ok; }));
-    times.save.push_back(elapsedMs([&] { ok = book.SaveDocument(saved) && ok; }));
-    times.reopen.push_back(elapsedMs([&] { ok = book.OpenDocument(file) && ok; }));
+    times.open.push_back(elapsed([&] { ok = book.OpenDocument(file) && ok; }));
+    times.save.push_back(elapsed([&] { ok = book.SaveDocument(saved) && ok; }));
+    times.reopen.push_back(elapsed([&] { ok = book.OpenDocument(file) && ok; }));
     if (!ok)
         out << "the program failed to open or save the book" << Qt::endl;
 }
@@ -109,8 +128,8 @@ void bareRound(const std::map<QString, TableData>& schema, const QString& file,
         db.open();
         createBareTables(db, schema);
         bool ok = true;
-        times.bareOpen.push_back(elapsedMs([&] { ok = bareLoad(db, schema, file); }));
-        times.bareSave.push_back(elapsedMs([&] { ok = bareSave(db, schema, saved) && ok; }));
+        times.bareOpen.push_back(elapsed([&] { ok = bareLoad(db, schema, file); }));
+        times.bareSave.push_back(elapsed([&] { ok = bareSave(db, schema, saved) && ok; }));
         if (!ok)
             out << "the bare loader failed to open or save the book" << Qt::endl;
         db.close();
@@ -118,15 +137,20 @@ void bareRound(const std::map<QString, TableData>& schema, const QString& file,
     QSqlDatabase::removeDatabase(BareConnection);
 }
 
-void printMedians(const char* what, const std::vector<qint64>& program,
-                  const std::vector<qint64>& bare)
+void printMedians(const char* what, const std::vector<Sample>& program,
+                  const std::vector<Sample>& bare)
 {
-    const qint64 p = median(program), b = median(bare);
-    out << QString("%1 program %2 ms   bare %3 ms   ratio %4")
-               .arg(what, -8)
-               .arg(p, 6)
-               .arg(b, 6)
-               .arg(double(p) / std::max<qint64>(b, 1), 0, 'f', 2)
+    const auto ratio = [&](qint64 Sample::*part) {
+        return double(median(program, part)) / std::max<qint64>(median(bare, part), 1);
+    };
+    out << QString("%1 program %2 ms (cpu %3)   bare %4 ms (cpu %5)   ratio %6 (cpu %7)")
+               .arg(what, -7)
+               .arg(median(program, &Sample::wall), 5)
+               .arg(median(program, &Sample::cpu), 5)
+               .arg(median(bare, &Sample::wall), 5)
+               .arg(median(bare, &Sample::cpu), 5)
+               .arg(ratio(&Sample::wall), 0, 'f', 2)
+               .arg(ratio(&Sample::cpu), 0, 'f', 2)
         << Qt::endl;
 }
 
