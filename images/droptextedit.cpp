@@ -24,7 +24,8 @@ DropTextEdit::DropTextEdit(QWidget* parent) : QTextEdit(parent)
 // it is shown, once, at the width it is shown at.
 void DropTextEdit::_suspendLayout()
 {
-    document()->setDocumentLayout(new HiddenTextLayout(document()));
+    if (!dynamic_cast<HiddenTextLayout*>(document()->documentLayout()))
+        document()->setDocumentLayout(new HiddenTextLayout(document()));
 }
 
 void DropTextEdit::_resumeLayout()
