@@ -7,7 +7,7 @@ cd "$(dirname "${BASH_SOURCE[0]}")"
 
 packages=(
   g++ make cmake pkg-config
-  qtbase5-dev libqt5sql5-sqlite libqt5webkit5-dev
+  qtbase5-dev libqt5sql5-sqlite libsqlite3-dev libqt5webkit5-dev
   qtmultimedia5-dev libqt5multimedia5-plugins
   gstreamer1.0-plugins-good gstreamer1.0-plugins-bad qttranslations5-l10n
   "$@"

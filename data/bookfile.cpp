@@ -4,14 +4,20 @@
 
 #include "data/diagnostics.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QSqlError>
+#include <QSqlDriver>
 #include <QSqlQuery>
 
+#include <sqlite3.h>
+
 #include <limits>
+#include <memory>
+#include <vector>
 
 namespace {
 
@@ -24,6 +30,7 @@ const QString OpenSavepoint = QStringLiteral("open_book");
 const qint32 ProgressRows = 64;
 // A save counts each table as this many steps, whatever its size.
 const qint64 TableSteps = 1000;
+const qint64 BlockSize = 1 << 20;
 
 // Creates and opens the first free "<n>.tmp" of the folder. The file is made
 // anew (never opened through an existing name or a symlink planted there);
@@ -208,6 +215,78 @@ QString insertWithIdStatement(const QString& table, const TableData& data)
            + QStringLiteral(") VALUES(") + placeholders + QLatin1Char(')');
 }
 
+// The database's own SQLite connection. A large book's rows go in straight
+// through it: binding every value through the Qt driver takes longer than
+// storing it.
+sqlite3* sqliteConnection(const QSqlDatabase& db)
+{
+    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3* const*>(handle.constData());
+}
+
+using Statement = std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)>;
+
+// A statement that is null when it cannot be prepared; inserting through it then fails.
+Statement prepare(sqlite3* connection, const QString& sql)
+{
+    sqlite3_stmt* statement = nullptr;
+    const QByteArray text = sql.toUtf8();
+    sqlite3_prepare_v2(connection, text.constData(), text.size(), &statement, nullptr);
+    return Statement(statement, sqlite3_finalize);
+}
+
+// Binds a value as the Qt SQLite driver does, so that a row read from a file
+// stores exactly what Document::addRow would store.
+int bindStoredValue(sqlite3_stmt* statement, int position, const QVariant& value)
+{
+    if (value.isNull())
+        return sqlite3_bind_null(statement, position);
+    switch (value.userType()) {
+    case QMetaType::QByteArray: {
+        const auto* bytes = static_cast<const QByteArray*>(value.constData());
+        return sqlite3_bind_blob(statement, position, bytes->constData(), bytes->size(),
+                                 SQLITE_STATIC);
+    }
+    case QMetaType::Int:
+    case QMetaType::Bool:
+        return sqlite3_bind_int(statement, position, value.toInt());
+    case QMetaType::Double:
+        return sqlite3_bind_double(statement, position, value.toDouble());
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+        return sqlite3_bind_int64(statement, position, value.toLongLong());
+    case QMetaType::QString: {
+        const auto* text = static_cast<const QString*>(value.constData());
+        return sqlite3_bind_text16(statement, position, text->utf16(),
+                                   int(text->size() * sizeof(QChar)), SQLITE_STATIC);
+    }
+    default: {
+        // Other numbers go in as their text, which the column's type converts.
+        const QString text = value.toString();
+        return sqlite3_bind_text16(statement, position, text.utf16(),
+                                   int(text.size() * sizeof(QChar)), SQLITE_TRANSIENT);
+    }
+    }
+}
+
+// Inserts one row of values, which must stay unchanged until it returns.
+bool insertRow(sqlite3* connection, sqlite3_stmt* insert, const std::vector<QVariant>& values,
+               QString& error)
+{
+    int result = insert ? SQLITE_OK : SQLITE_ERROR;
+    for (size_t i = 0; i < values.size() && result == SQLITE_OK; ++i)
+        result = bindStoredValue(insert, int(i) + 1, values[i]);
+    if (result == SQLITE_OK)
+        result = sqlite3_step(insert);
+    if (result != SQLITE_DONE)
+        error = QString::fromUtf8(sqlite3_errmsg(connection));
+    if (insert)
+        sqlite3_reset(insert);
+    return result == SQLITE_DONE;
+}
+
 } // namespace
 
 bool Document::SaveDocument(QString fileName, const BookProgress& progress)
@@ -289,15 +368,28 @@ bool Document::_writeBook(QDataStream& out, const BookProgress& progress)
         select.setForwardOnly(true);
         select.exec(QStringLiteral("SELECT * FROM ") + table.first);
         qint32 written = 0;
+        // Rows are encoded in memory and written in large blocks: a file
+        // device takes each of many small writes much more slowly.
+        QBuffer block;
+        block.open(QIODevice::WriteOnly);
+        QDataStream rowsOut(&block);
+        rowsOut.setVersion(out.version());
+        const auto writeBlock = [&] {
+            out.writeRawData(block.data().constData(), int(block.pos()));
+            block.seek(0);
+        };
         while (select.next()) {
             if (written % ProgressRows == 0
                 && cancelled(progress,
                              tablesDone * TableSteps + TableSteps * written / qMax(rows, 1), steps))
                 return false;
             for (int column = 0; column < columns; ++column)
-                out << select.value(column);
+                rowsOut << select.value(column);
             ++written;
+            if (block.pos() >= BlockSize)
+                writeBlock();
         }
+        writeBlock();
         if (written != rows) {
             CULINOR_DIAG("data", "Error: the row count changed while saving");
             return false;
@@ -336,8 +428,11 @@ bool Document::OpenDocument(QString fileName, const BookProgress& progress)
         CULINOR_DIAG("data", QStringLiteral("Error: ") + savepoint.lastError().text());
         return false;
     }
+    // Rows go in faster without the indexes on selection fields, which are
+    // built once at the end; an index that cannot be dropped just stays.
+    _dropSelectionIndexes();
     Clear();
-    const bool loaded = _readBook(in, progress);
+    const bool loaded = _readBook(in, progress) && _createSelectionIndexes();
     if (!loaded)
         savepoint.exec(QStringLiteral("ROLLBACK TO SAVEPOINT ") + OpenSavepoint);
     savepoint.exec(QStringLiteral("RELEASE SAVEPOINT ") + OpenSavepoint);
@@ -352,6 +447,11 @@ bool Document::OpenDocument(QString fileName, const BookProgress& progress)
 bool Document::_readBook(QDataStream& in, const BookProgress& progress)
 {
     const qint64 size = in.device()->size();
+    sqlite3* connection = sqliteConnection(db);
+    if (!connection) {
+        CULINOR_DIAG("data", "Error: the book has no SQLite connection");
+        return false;
+    }
     quint32 sections = 0;
     in >> sections;
     if (streamFailed(in))
@@ -372,30 +472,28 @@ bool Document::_readBook(QDataStream& in, const BookProgress& progress)
             return false;
 
         const int columns = static_cast<int>(data->fields.size()) + 1;
-        QSqlQuery insert(db);
-        insert.prepare(insertWithIdStatement(table, *data));
-        QVariant value;
+        const Statement insert = prepare(connection, insertWithIdStatement(table, *data));
+        std::vector<QVariant> values(static_cast<size_t>(columns));
+        QString error;
         for (qint32 row = 0; row < rows; ++row) {
             if (row % ProgressRows == 0 && cancelled(progress, in.device()->pos(), size))
                 return false;
             for (int column = 0; column < columns; ++column) {
-                if (!readStoredValue(in, value)) {
+                if (!readStoredValue(in, values[column])) {
                     streamFailed(in);
                     return false;
                 }
-                if (column == 0 && !isValidId(value)) {
+                if (column == 0 && !isValidId(values[column])) {
                     CULINOR_DIAG("data", "Error: a row in the file has no valid id");
                     return false;
                 }
-                if (!idInRange(*data, column, value)) {
+                if (!idInRange(*data, column, values[column])) {
                     CULINOR_DIAG("data", "Error: an id in the file is out of range");
                     return false;
                 }
-                insert.bindValue(column, value);
             }
-            if (!insert.exec()) {
-                CULINOR_DIAG("data", QStringLiteral("Document::addRow query error ")
-                                         + insert.lastError().text());
+            if (!insertRow(connection, insert.get(), values, error)) {
+                CULINOR_DIAG("data", QStringLiteral("Document::addRow query error ") + error);
                 return false;
             }
         }

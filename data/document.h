@@ -92,6 +92,8 @@ private:
     const TableData* _table(const QString& name) const;
     TableData* _table(const QString& name);
     QString _insertStatement(const QString& table, const TableData& data, bool autoId) const;
+    void _dropSelectionIndexes();
+    bool _createSelectionIndexes();
     bool _writeBook(QDataStream& out, const BookProgress& progress);
     bool _readBook(QDataStream& in, const BookProgress& progress);
 };

@@ -6,6 +6,23 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+namespace {
+
+// The index of a selection field, which rows are looked up by (detail sections, cascades).
+QString createIndexStatement(const QString& table, const QString& field)
+{
+    return QStringLiteral("CREATE INDEX IF NOT EXISTS ") + table + QLatin1Char('_') + field
+           + QStringLiteral("_index ON ") + table + QLatin1Char('(') + field + QLatin1Char(')');
+}
+
+QString dropIndexStatement(const QString& table, const QString& field)
+{
+    return QStringLiteral("DROP INDEX IF EXISTS ") + table + QLatin1Char('_') + field
+           + QStringLiteral("_index");
+}
+
+} // namespace
+
 void Document::connectTables(QString one, QString many, uint field, QString caption)
 {
     TableData* oneTable = _table(one);
@@ -27,11 +44,34 @@ void Document::connectTables(QString one, QString many, uint field, QString capt
     linker.connected = true;
     manyTable->oneLinks.push_back({field, one, caption});
     oneTable->manyLinks.push_back({field, many, caption});
-    // Rows are looked up by their selection fields (detail sections, cascades).
     QSqlQuery index(db);
-    index.exec(QStringLiteral("CREATE INDEX IF NOT EXISTS ") + many + QLatin1Char('_') + linker.name
-               + QStringLiteral("_index ON ") + many + QLatin1Char('(') + linker.name
-               + QLatin1Char(')'));
+    index.exec(createIndexStatement(many, linker.name));
+}
+
+void Document::_dropSelectionIndexes()
+{
+    // A drop fails while another query is still reading: that index then stays.
+    for (const auto& table : tables) {
+        for (const TableConnection& link : table.second.oneLinks) {
+            const QString& field = table.second.fields[link.field].name;
+            QSqlQuery(db).exec(dropIndexStatement(table.first, field));
+        }
+    }
+}
+
+bool Document::_createSelectionIndexes()
+{
+    for (const auto& table : tables) {
+        for (const TableConnection& link : table.second.oneLinks) {
+            const QString& field = table.second.fields[link.field].name;
+            QSqlQuery index(db);
+            if (!index.exec(createIndexStatement(table.first, field))) {
+                CULINOR_DIAG("data", QStringLiteral("Error: ") + index.lastError().text());
+                return false;
+            }
+        }
+    }
+    return true;
 }
 
 void Document::getConnectionsMany(QString table, std::vector<TableConnection>& out)

@@ -92,6 +92,9 @@ bool Document::setDataStructure()
         CULINOR_DIAG("data", db.lastError().text());
         return false;
     }
+    // Index builds on opening sort in memory rather than in temporary files;
+    // the pages of an in-memory database stay in memory anyway.
+    QSqlQuery(db).exec(QStringLiteral("PRAGMA cache_size = -32768"));
     if (!createBookTables(*this))
         return false;
     connectBookTables(*this);

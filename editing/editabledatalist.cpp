@@ -16,6 +16,7 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSet>
 #include <QSplitter>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -62,6 +63,9 @@ QWidget* EditableDataList::_createListSide()
     buttonBar->addWidget(sortButton);
 
     list = new QListWidget;
+    // Every item is one line with an icon of one size: the list need not
+    // measure each of thousands of items.
+    list->setUniformItemSizes(true);
     list->setMinimumWidth(100);
     list->resize(200, list->height());
     // A click that made an item current has loaded it already; a click on
@@ -283,11 +287,15 @@ void EditableDataList::onListItemActivated(QListWidgetItem* item)
 
 void EditableDataList::onSearchTextChanged(const QString& text)
 {
-    const QList<QListWidgetItem*> matches = list->findItems(text, Qt::MatchStartsWith);
-    for (int i = 0; i < list->count(); ++i)
-        list->item(i)->setHidden(true);
-    for (QListWidgetItem* item : matches)
-        item->setHidden(false);
+    // Only the items whose state changes are touched: each one costs the list a relayout.
+    const QList<QListWidgetItem*> found = list->findItems(text, Qt::MatchStartsWith);
+    const QSet<QListWidgetItem*> matches(found.begin(), found.end());
+    for (int i = 0; i < list->count(); ++i) {
+        QListWidgetItem* item = list->item(i);
+        const bool hidden = !matches.contains(item);
+        if (item->isHidden() != hidden)
+            item->setHidden(hidden);
+    }
 }
 
 void EditableDataList::sortItems()

@@ -1,16 +1,57 @@
 #include "images/droptextedit.h"
 
 #include "data/diagnostics.h"
+#include "images/hiddentextlayout.h"
 #include "images/pictures.h"
 
 #include <QImage>
 #include <QMimeData>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QShowEvent>
 
 DropTextEdit::DropTextEdit(QWidget* parent) : QTextEdit(parent)
 {
     connect(&_network, &QNetworkAccessManager::finished, this, &DropTextEdit::testLoad);
+    // A long text is laid out once: a scroll bar appearing after the first
+    // layout would narrow the text and have all of it laid out again.
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    _suspendLayout();
+}
+
+// Laying out a long text takes far longer than reading it, and a text of one
+// paragraph is laid out all at once: an editor lays out its text only while
+// it is shown, once, at the width it is shown at.
+void DropTextEdit::_suspendLayout()
+{
+    if (!dynamic_cast<HiddenTextLayout*>(document()->documentLayout()))
+        document()->setDocumentLayout(new HiddenTextLayout(document()));
+}
+
+void DropTextEdit::_resumeLayout()
+{
+    if (!dynamic_cast<HiddenTextLayout*>(document()->documentLayout()))
+        return;
+    {
+        // Quietly dropped, so that the editor takes up only the layout made below.
+        const QSignalBlocker blocker(document());
+        document()->setDocumentLayout(nullptr);
+    }
+    document()->documentLayout(); // the standard layout, made anew
+}
+
+void DropTextEdit::hideEvent(QHideEvent* event)
+{
+    // A minimised window keeps its layouts.
+    if (!event->spontaneous())
+        _suspendLayout();
+    QTextEdit::hideEvent(event);
+}
+
+void DropTextEdit::showEvent(QShowEvent* event)
+{
+    _resumeLayout();
+    QTextEdit::showEvent(event);
 }
 
 QString DropTextEdit::bodyHtml()

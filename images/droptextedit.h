@@ -27,6 +27,13 @@ public:
 public slots:
     void testLoad(QNetworkReply* reply);
 
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
 private:
+    void _suspendLayout();
+    void _resumeLayout();
+
     QNetworkAccessManager _network;
 };

@@ -7,13 +7,18 @@
 #include <QStyle>
 #include <QStyleOption>
 
-PhotoIconEngine::PhotoIconEngine(const QVariant& photo) : _photo(photo) {}
+PhotoIconEngine::PhotoIconEngine(const QVariant& photo)
+    : _source([photo] { return photo; })
+{
+}
+
+PhotoIconEngine::PhotoIconEngine(PhotoSource source) : _source(std::move(source)) {}
 
 const QPixmap& PhotoIconEngine::_picture()
 {
     if (!_isDecoded) {
-        varToPixmap(_photo, _decoded);
-        _photo = QVariant(); // the bytes are not needed once decoded
+        varToPixmap(_source ? _source() : QVariant(), _decoded);
+        _source = nullptr; // the bytes are not needed once decoded
         _isDecoded = true;
     }
     return _decoded;

@@ -4,13 +4,18 @@
 #include <QPixmap>
 #include <QVariant>
 
+#include <functional>
+
 // An icon for a stored photo value that decodes the picture only when the icon
 // is first drawn, so a list of thousands of recipes fills at once and decodes
-// just the photos that come into view.
+// just the photos that come into view. The value itself may be read only then.
 class PhotoIconEngine : public QIconEngine
 {
 public:
+    using PhotoSource = std::function<QVariant()>;
+
     explicit PhotoIconEngine(const QVariant& photo);
+    explicit PhotoIconEngine(PhotoSource source);
 
     void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode,
                QIcon::State state) override;
@@ -21,7 +26,7 @@ public:
 private:
     const QPixmap& _picture();
 
-    QVariant _photo;
+    PhotoSource _source;
     QPixmap _decoded;
     bool _isDecoded = false;
 };

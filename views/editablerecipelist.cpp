@@ -247,10 +247,13 @@ void EditableRecipeList::_addListItem(std::vector<QVariant>& row)
         CULINOR_DIAG("mainwindow", "Error: list row without id and name");
         return;
     }
-    // The photo is decoded when its icon is first drawn.
-    const QIcon icon(new PhotoIconEngine(row.size() >= 3 ? row[2] : QVariant()));
     bool ok = false;
     const int id = row[0].toInt(&ok);
+    // The photo is read and decoded when its icon is first drawn: a list of
+    // thousands of recipes holds no copy of their photos.
+    const QIcon icon(row.size() >= 3 ? new PhotoIconEngine(row[2])
+                     : ok            ? new PhotoIconEngine([this, id] { return _photoOf(id); })
+                                     : new PhotoIconEngine(QVariant()));
     auto* item = new QListWidgetItem(row[1].toString());
     item->setData(IdRole, ok ? QVariant(id) : row[0]);
     item->setData(Qt::DecorationRole, icon);
@@ -260,7 +263,17 @@ void EditableRecipeList::_addListItem(std::vector<QVariant>& row)
 
 QString EditableRecipeList::_listFields()
 {
-    return QStringLiteral("id,name,photo");
+    return QStringLiteral("id,name");
+}
+
+QVariant EditableRecipeList::_photoOf(int id)
+{
+    QueryResult result;
+    document->getRows(table, QStringLiteral("photo"), QStringLiteral("id=") + QString::number(id),
+                      &result);
+    QVariant photo;
+    readNextValue(result.query, photo);
+    return photo;
 }
 
 void EditableRecipeList::_modifyListItem(QListWidgetItem* item)

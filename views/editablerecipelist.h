@@ -50,6 +50,7 @@ public slots:
 private:
     QWidget* _createViewPage();
     DropImageLabel* _findPhotoLabel() const;
+    QVariant _photoOf(int id);
     void _showNoItem() override;
     void _showViews(int id) override;
 };

@@ -17,6 +17,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QRandomGenerator>
+#include <QScrollBar>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTextDocument>
@@ -178,6 +179,7 @@ private slots:
     void labelDragAndDrop();
 
     void textPastesPlainText();
+    void textSetWhileHiddenIsShownWhole();
     void textEmbedsRawPictures();
     void textDownloadsImageUrlsOnly();
     void textShowsOnlyItsOwnPictures_data();
@@ -540,6 +542,24 @@ void TestImages::textPastesPlainText()
     edit.moveCursor(QTextCursor::End);
     edit.insertFromMimeData(&link);
     QCOMPARE(edit.toPlainText(), QString("Mix well. Serve warm. See page."));
+}
+
+// A text set while the editor was hidden is laid out at the editor's width,
+// scroll range and all, once it is shown again.
+void TestImages::textSetWhileHiddenIsShownWhole()
+{
+    DropTextEdit edit;
+    edit.resize(300, 200);
+    edit.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&edit));
+    edit.hide();
+    edit.setPlainText(QString("Stir the sauce slowly. ").repeated(2000));
+    edit.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&edit));
+    QTRY_VERIFY(edit.verticalScrollBar()->maximum() > 1000);
+    QVERIFY(edit.document()->size().width() <= edit.viewport()->width());
+    edit.verticalScrollBar()->setValue(edit.verticalScrollBar()->maximum());
+    QVERIFY(edit.cursorForPosition(QPoint(5, edit.viewport()->height() - 5)).position() > 40000);
 }
 
 // Raw pictures become Base64 data images: two pastes give two pictures,
