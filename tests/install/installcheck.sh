@@ -32,7 +32,7 @@ png_size() {
 run_until() {
   local folder=$1 line=$2
   shift 2
-  (cd "$folder" && exec env XDG_CONFIG_HOME="$work/config" QT_QPA_PLATFORM=offscreen \
+  (cd "$folder" && exec env XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" QT_QPA_PLATFORM=offscreen \
      "$prefix/bin/culinor" "$@") >"$work/run.log" 2>&1 &
   local pid=$!
   for _ in $(seq 600); do
