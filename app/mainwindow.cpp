@@ -97,7 +97,8 @@ MainWindow::MainWindow(QApplication* app, QWidget* parent)
         if (_settleEdits() && (!document.modified || _askToSave()))
             openBook(name);
     });
-    new ExchangeActions(this, document, editors, ui->menuFile, ui->actionSave_as);
+    auto* exchange = new ExchangeActions(this, document, editors, ui->menuFile, ui->actionSave_as);
+    exchange->settleEdits = [this]() { return _settleEdits(); };
     _createSplash();
     on_actionNew_triggered();
 }

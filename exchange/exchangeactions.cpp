@@ -80,6 +80,8 @@ QString ExchangeActions::_currency() const
 
 void ExchangeActions::_askForSource()
 {
+    if (settleEdits && !settleEdits())
+        return;
     ImportSourceDialog dialog(_window);
     if (dialog.exec() == QDialog::Accepted && !dialog.source().isEmpty())
         importSources({dialog.source()});
@@ -87,6 +89,8 @@ void ExchangeActions::_askForSource()
 
 bool ExchangeActions::importSources(const QStringList& sources)
 {
+    if (settleEdits && !settleEdits())
+        return false;
     RecipeImporter importer(_document, _currency());
     QProgressDialog progress(
         translate(QStringLiteral("Loading %1")).arg(sources.join(QStringLiteral(", "))),
@@ -135,6 +139,8 @@ bool ExchangeActions::importSources(const QStringList& sources)
 
 void ExchangeActions::exportRecipes()
 {
+    if (settleEdits && !settleEdits())
+        return;
     std::vector<int> ids = RecipeExporter::allRecipes(_document);
     const int current = _recipes ? _recipes->_currentItemID() : -1;
     if (ids.empty()) {
