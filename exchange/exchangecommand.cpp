@@ -6,10 +6,10 @@
 #include "exchange/recipeexporter.h"
 #include "exchange/recipeimporter.h"
 #include "lang/langmodel.h"
+#include "resources/resourcefiles.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QDir>
 #include <QEventLoop>
 #include <QFile>
 #include <QSettings>
@@ -45,7 +45,7 @@ void readUserChoices(UserChoices& choices)
             .toInt();
     choices.currency = stored.value(SettingKey::Currency, QStringLiteral("USD")).toString();
     choices.language.reset(
-        new LangModel(language, QDir::currentPath() + QStringLiteral("/languages/")));
+        new LangModel(language, ResourceFiles::folderOf(QStringLiteral("languages/_lanraw_en.bpl"))));
     setAppLangModel(choices.language.get());
 }
 
