@@ -49,18 +49,15 @@ QByteArray RecipeImporter::storedPicture(const QByteArray& bytes)
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
+    QImageReader reader(&buffer); // the header alone: size and format
     const QSize size = reader.size();
-    if (!size.isValid() || qint64(size.width()) * size.height() > MaxPicturePixels)
-        return QByteArray();
     const QByteArray format = reader.format().toLower();
-    const QImage picture = reader.read();
-    if (picture.isNull())
+    const QImage shown = readPicture(bytes);
+    if (shown.isNull())
         return QByteArray();
-    const QImage shown = scaleForDisplay(picture);
     // A PNG or JPG already of display size is kept byte for byte.
-    if ((format == "png" || format == "jpeg" || format == "jpg") &&
-        shown.size() == picture.size() && bytes.size() <= MaxStoredPictureBytes)
+    if ((format == "png" || format == "jpeg" || format == "jpg") && shown.size() == size &&
+        bytes.size() <= MaxStoredPictureBytes)
         return bytes;
     QByteArray stored;
     if (!encodePicture(shown, stored) || stored.size() > MaxStoredPictureBytes)

@@ -346,7 +346,11 @@ private slots:
     void storedPicture()
     {
         QFETCH(QByteArray, bytes);
+        MessageCapture messages;
         const QByteArray stored = RecipeImporter::storedPicture(bytes);
+        // Refused from its header by the program's own picture rule.
+        QCOMPARE(messages.contains("Picture refused: 30000 x 30000 pixels"),
+                 QByteArray(QTest::currentDataTag()) == "900 megapixels");
         const QImage picture = QImage::fromData(stored);
         QTEST(stored == bytes    ? QString("same bytes")
               : stored.isEmpty() ? QString("none")
