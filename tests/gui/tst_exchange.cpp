@@ -408,6 +408,8 @@ private slots:
         MainWindow* window = fixture.window;
         const QVariant hostile[] = {"</script><script>evil()</script>"};
         window->document.addRow(Book::Recipes, hostile, 1);
+        QSqlQuery(window->document.db).exec("UPDATE Recipes SET expenses=1234567.89 WHERE id=1");
+        QSqlQuery(window->document.db).exec("UPDATE RecipeIngredients SET quant=12345.67");
         const QStringList original = bookRecipes(window->document);
         QVERIFY(original.size() == 4 && !original.first().endsWith("none"));
         Answers answers;
@@ -418,7 +420,10 @@ private slots:
         QFile exported(answers.fileName);
         QVERIFY(exported.open(QIODevice::ReadOnly));
         // The page shows the name as text, and its JSON-LD cannot end the script early.
-        QCOMPARE(exported.readAll().contains("<script>evil"), file.endsWith(".json"));
+        const QByteArray content = exported.readAll();
+        QCOMPARE(content.contains("<script>evil"), file.endsWith(".json"));
+        // Amounts and costs keep every digit.
+        QVERIFY(content.contains("\"12345.67 ") && content.contains("1234567.89"));
 
         window->document.Clear();
         answers.source = answers.fileName;
