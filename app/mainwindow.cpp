@@ -99,6 +99,7 @@ MainWindow::MainWindow(QApplication* app, QWidget* parent)
     });
     auto* exchange = new ExchangeActions(this, document, editors, ui->menuFile, ui->actionSave_as);
     exchange->settleEdits = [this]() { return _settleEdits(); };
+    exchange->startFolder = [this]() { return _recentBooks->startFolder(document.fileName); };
     _createSplash();
     on_actionNew_triggered();
 }

@@ -82,7 +82,7 @@ void ExchangeActions::_askForSource()
 {
     if (settleEdits && !settleEdits())
         return;
-    ImportSourceDialog dialog(_window);
+    ImportSourceDialog dialog(_window, startFolder ? startFolder() : QString());
     if (dialog.exec() == QDialog::Accepted && !dialog.source().isEmpty())
         importSources({dialog.source()});
 }
@@ -166,6 +166,8 @@ void ExchangeActions::exportRecipes()
     QFileDialog dialog(_window, translate(QStringLiteral("Export recipes")));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
+    if (startFolder)
+        dialog.setDirectory(startFolder());
     dialog.setFileMode(QFileDialog::AnyFile);
     const QString json = QStringLiteral("JSON-LD (*.json)");
     const QString page = translate(QStringLiteral("Web page")) + QStringLiteral(" (*.html)");

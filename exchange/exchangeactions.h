@@ -40,6 +40,8 @@ public:
     // Settles the user's open edits before the book is read or changed;
     // false when the user cancels.
     std::function<bool()> settleEdits;
+    // The folder the file dialogs start in.
+    std::function<QString()> startFolder;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
