@@ -200,7 +200,12 @@ QByteArray RecipeExporter::htmlPage(const std::vector<int>& ids) const
                 QStringLiteral("</article><hr style=\"clear: both;\" />\n");
     const QString title =
         recipes.size() == 1 ? recipes.front().recipe.name : translate(QStringLiteral("Recipes"));
-    return QByteArray("<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\" />\n<title>") +
+    // Descriptions come from books of others too: opened in a browser, the
+    // page runs no script and loads nothing but the pictures it holds.
+    return QByteArray("<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\" />\n"
+                      "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src "
+                      "'none'; img-src data:; style-src 'unsafe-inline'; form-action 'none'; "
+                      "base-uri 'none'\" />\n<title>") +
            title.toHtmlEscaped().toUtf8() + "</title>\n<script type=\"application/ld+json\">\n" +
            json + "</script>\n</head><body>\n" + body.toUtf8() + "</body></html>\n";
 }

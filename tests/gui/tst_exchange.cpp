@@ -16,6 +16,7 @@
 #include <QStatusBar>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QWebView>
 #include <QtTest>
 
 #include <memory>
@@ -113,6 +114,7 @@ public:
     }
 
     QMap<QByteArray, QByteArray> pages;
+    QByteArrayList requested;
 
 private:
     QTemporaryDir _files;
@@ -120,6 +122,7 @@ private:
     void _answer(QTcpSocket* socket)
     {
         const QByteArray path = socket->readAll().split(' ').value(1);
+        requested << path;
         if (path == "/silent")
             return; // never answers
         if (!path.startsWith("/big")) {
@@ -410,6 +413,10 @@ private slots:
         window->document.addRow(Book::Recipes, hostile, 1);
         QSqlQuery(window->document.db).exec("UPDATE Recipes SET expenses=1234567.89 WHERE id=1");
         QSqlQuery(window->document.db).exec("UPDATE RecipeIngredients SET quant=12345.67");
+        // A book from someone else: its description loads a picture from the web.
+        QSqlQuery(window->document.db)
+            .exec("UPDATE Recipes SET description='<img src=\"" + _server->address("/tracker") +
+                  "\">' WHERE id=1");
         const QStringList original = bookRecipes(window->document);
         QVERIFY(original.size() == 4 && !original.first().endsWith("none"));
         Answers answers;
@@ -424,6 +431,15 @@ private slots:
         QCOMPARE(content.contains("<script>evil"), file.endsWith(".json"));
         // Amounts and costs keep every digit.
         QVERIFY(content.contains("\"12345.67 ") && content.contains("1234567.89"));
+        if (file.endsWith(".html")) {
+            // Opened in a browser, the page loads nothing from the web.
+            QWebView browser;
+            QSignalSpy loaded(&browser, &QWebView::loadFinished);
+            browser.setHtml(QString::fromUtf8(content), QUrl::fromLocalFile(answers.fileName));
+            QVERIFY(loaded.wait(10000));
+            QTest::qWait(200);
+            QVERIFY(!_server->requested.contains("/tracker"));
+        }
 
         window->document.Clear();
         answers.source = answers.fileName;
