@@ -8,6 +8,7 @@
 #include "lang/langmodel.h"
 
 #include <QBuffer>
+#include <QDir>
 #include <QFileInfo>
 #include <QImage>
 #include <QImageReader>
@@ -107,6 +108,7 @@ void RecipeImporter::_nextSource()
 void RecipeImporter::_onPage(const QByteArray& content, const QUrl& address)
 {
     _loadingPage = false;
+    _pageFolder = _localPage ? QFileInfo(address.toLocalFile()).dir().canonicalPath() : QString();
     _recipes = RecipeReader::read(content, address);
     if (_recipes.empty()) {
         _sourceFailed(translate(QStringLiteral("No recipe was found there.")));
@@ -130,9 +132,9 @@ void RecipeImporter::_nextPicture()
             const QUrl address(images.at(_image));
             emit progress(
                 translate(QStringLiteral("Loading the picture of %1")).arg(_recipes[_recipe].name));
-            // A page from the web never reads the computer's own files.
+            // A page never reads the computer's files, except a saved page its own pictures.
             _fetcher.fetch(address, RecipeFetcher::MaxPictureBytes,
-                           _localPage || address.scheme() == QLatin1String("data"));
+                           _isOwnPicture(address) || address.scheme() == QLatin1String("data"));
             return;
         }
         if (!images.isEmpty())
@@ -142,6 +144,14 @@ void RecipeImporter::_nextPicture()
         _image = 0;
     }
     _addRecipes();
+}
+
+bool RecipeImporter::_isOwnPicture(const QUrl& address) const
+{
+    if (_pageFolder.isEmpty() || !address.isLocalFile())
+        return false;
+    const QString file = QFileInfo(address.toLocalFile()).canonicalFilePath();
+    return file.startsWith(_pageFolder + QLatin1Char('/'));
 }
 
 void RecipeImporter::_onPicture(const QByteArray& content)

@@ -88,6 +88,18 @@ public:
         QFile picture(local);
         if (picture.open(QIODevice::WriteOnly))
             picture.write(pngPicture(150, 100));
+        // A saved page may show its own pictures, not others of this computer.
+        QDir(_files.path()).mkpath("saved/page_files");
+        QFile own(_files.filePath("saved/page_files/own.png"));
+        if (own.open(QIODevice::WriteOnly))
+            own.write(pngPicture(300, 150));
+        for (const auto& page : {std::make_pair("own", "page_files/own.png"),
+                                 std::make_pair("outside", "../local.png")}) {
+            QFile saved(_files.filePath(QString("saved/%1.html").arg(page.first)));
+            if (saved.open(QIODevice::WriteOnly))
+                saved.write(recipePage(QByteArray("{'@type':'Recipe','name':'Saved ") + page.first +
+                                       "','image':'" + page.second + "'}"));
+        }
         pages["/nopicture.html"] = response(
             recipePage("{'@type':'Recipe','name':'Bare','image':['/missing.png','/two.html','"
                        + QUrl::fromLocalFile(local).toEncoded() + "']}"));
@@ -106,6 +118,11 @@ public:
                         [this, socket] { _answer(socket); });
             }
         });
+    }
+
+    QString savedPage(const QString& name) const
+    {
+        return QUrl::fromLocalFile(_files.filePath(name)).toString();
     }
 
     QString address(const QString& path) const
@@ -261,6 +278,12 @@ private slots:
             << "Recipes imported: 2";
         QTest::newRow("pictures that do not load, one on this computer")
             << "/nopicture.html" << QStringList{"Bare |  |  | 5 | none"} << "Recipes imported: 1";
+        QTest::newRow("saved page, its own picture")
+            << "saved/own.html" << QStringList{"Saved own |  |  | 5 | 200x100"}
+            << "Recipes imported: 1";
+        QTest::newRow("saved page, a picture outside its folder")
+            << "saved/outside.html" << QStringList{"Saved outside |  |  | 5 | none"}
+            << "Recipes imported: 1";
         QTest::newRow("hostile fields")
             << "/hostile.html"
             << QStringList{"<script>evil</script> | 1 g <script>evil</script> | "
@@ -298,7 +321,9 @@ private slots:
             window->document.addRow(Book::Recipes, one, 1);
         }
         Answers answers;
-        answers.source = path.startsWith('/') ? _server->address(path) : path;
+        answers.source = path.startsWith('/')        ? _server->address(path)
+                         : path.startsWith("saved/") ? _server->savedPage(path)
+                                                     : path;
         answers.cancel = path == "/silent";
         answerWindow(&answers);
         trigger(window, "actionImport_recipe");
@@ -324,7 +349,8 @@ private slots:
         QVERIFY(!recipes->page.contains("<script"));
         Recipe recipe;
         window->document.getRecipe(recipes->_currentItemID(), recipe);
-        QCOMPARE(recipe.description.contains("default picture"), path == "/nopicture.html");
+        QCOMPARE(recipe.description.contains("default picture"),
+                 path == "/nopicture.html" || path == "saved/outside.html");
         QVERIFY(recipe.description.contains(answers.source.toHtmlEscaped()));
     }
 
