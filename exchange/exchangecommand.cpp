@@ -44,8 +44,8 @@ void readUserChoices(UserChoices& choices)
         stored.value(SettingKey::Language, Settings::languageIndexFor(QLocale::system().language()))
             .toInt();
     choices.currency = stored.value(SettingKey::Currency, QStringLiteral("USD")).toString();
-    choices.language.reset(
-        new LangModel(language, ResourceFiles::folderOf(QStringLiteral("languages/_lanraw_en.bpl"))));
+    const QString languages = ResourceFiles::folderOf(QStringLiteral("languages/_lanraw_en.bpl"));
+    choices.language.reset(new LangModel(language, languages));
     setAppLangModel(choices.language.get());
 }
 
