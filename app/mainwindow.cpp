@@ -95,7 +95,9 @@ MainWindow::MainWindow(QApplication* app, QWidget* parent)
     _initInterface();
     _recentBooks = new RecentBooks(appSettings(), ui->menuFile, ui->actionSave, this);
     connect(_recentBooks, &RecentBooks::openRequested, this, &MainWindow::openBook);
-    new ExchangeActions(this, document, editors, ui->menuFile, ui->actionSave_as);
+    auto* exchange = new ExchangeActions(this, document, editors, ui->menuFile, ui->actionSave_as);
+    exchange->settleEdits = [this]() { return _settleEdits(); };
+    exchange->startFolder = [this]() { return _recentBooks->startFolder(document.fileName); };
     _createSplash();
     _safety = new BookSafety(this, &document, &editors);
     on_actionNew_triggered();

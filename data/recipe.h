@@ -9,7 +9,7 @@
 struct RecipeIngredient
 {
     QString ingredient;
-    float quantity;
+    double quantity;
     QString unit;
 };
 

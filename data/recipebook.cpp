@@ -132,7 +132,7 @@ void Document::getRecipe(int id, Recipe& recipe)
             CULINOR_DIAG("data", QStringLiteral("Error: cannot extract ingredient ID from ")
                                      + lines.value(2).toString()
                                      + QStringLiteral("; DB is corrupted!"));
-        const float quantity = lines.value(3).toFloat(&ok);
+        const double quantity = lines.value(3).toDouble(&ok);
         if (!ok)
             CULINOR_DIAG("data", QStringLiteral("Error: cannot extract ingredient quantity from ")
                                      + lines.value(3).toString()

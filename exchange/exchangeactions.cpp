@@ -80,13 +80,17 @@ QString ExchangeActions::_currency() const
 
 void ExchangeActions::_askForSource()
 {
-    ImportSourceDialog dialog(_window);
+    if (settleEdits && !settleEdits())
+        return;
+    ImportSourceDialog dialog(_window, startFolder ? startFolder() : QString());
     if (dialog.exec() == QDialog::Accepted && !dialog.source().isEmpty())
         importSources({dialog.source()});
 }
 
 bool ExchangeActions::importSources(const QStringList& sources)
 {
+    if (settleEdits && !settleEdits())
+        return false;
     RecipeImporter importer(_document, _currency());
     QProgressDialog progress(
         translate(QStringLiteral("Loading %1")).arg(sources.join(QStringLiteral(", "))),
@@ -135,6 +139,8 @@ bool ExchangeActions::importSources(const QStringList& sources)
 
 void ExchangeActions::exportRecipes()
 {
+    if (settleEdits && !settleEdits())
+        return;
     std::vector<int> ids = RecipeExporter::allRecipes(_document);
     const int current = _recipes ? _recipes->_currentItemID() : -1;
     if (ids.empty()) {
@@ -160,6 +166,8 @@ void ExchangeActions::exportRecipes()
     QFileDialog dialog(_window, translate(QStringLiteral("Export recipes")));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
+    if (startFolder)
+        dialog.setDirectory(startFolder());
     dialog.setFileMode(QFileDialog::AnyFile);
     const QString json = QStringLiteral("JSON-LD (*.json)");
     const QString page = translate(QStringLiteral("Web page")) + QStringLiteral(" (*.html)");

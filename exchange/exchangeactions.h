@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <vector>
 
 class Document;
@@ -36,6 +37,11 @@ public:
 
     QAction* importAction;
     QAction* exportAction;
+    // Settles the user's open edits before the book is read or changed;
+    // false when the user cancels.
+    std::function<bool()> settleEdits;
+    // The folder the file dialogs start in.
+    std::function<QString()> startFolder;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -6,10 +6,10 @@
 #include "exchange/recipeexporter.h"
 #include "exchange/recipeimporter.h"
 #include "lang/langmodel.h"
+#include "resources/resourcefiles.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QDir>
 #include <QEventLoop>
 #include <QFile>
 #include <QSettings>
@@ -44,8 +44,8 @@ void readUserChoices(UserChoices& choices)
         stored.value(SettingKey::Language, Settings::languageIndexFor(QLocale::system().language()))
             .toInt();
     choices.currency = stored.value(SettingKey::Currency, QStringLiteral("USD")).toString();
-    choices.language.reset(
-        new LangModel(language, QDir::currentPath() + QStringLiteral("/languages/")));
+    const QString languages = ResourceFiles::folderOf(QStringLiteral("languages/_lanraw_en.bpl"));
+    choices.language.reset(new LangModel(language, languages));
     setAppLangModel(choices.language.get());
 }
 

@@ -12,7 +12,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-ImportSourceDialog::ImportSourceDialog(QWidget* parent) : QDialog(parent), _source(new QLineEdit)
+ImportSourceDialog::ImportSourceDialog(QWidget* parent, const QString& startFolder)
+    : QDialog(parent), _source(new QLineEdit), _startFolder(startFolder)
 {
     setWindowTitle(translate(QStringLiteral("Import recipe")));
     _source->setPlaceholderText(QStringLiteral("https://"));
@@ -53,6 +54,8 @@ void ImportSourceDialog::_browse()
     QFileDialog dialog(this, translate(QStringLiteral("Import recipe")));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setFileMode(QFileDialog::ExistingFile);
+    if (!_startFolder.isEmpty())
+        dialog.setDirectory(_startFolder);
     dialog.setNameFilter(translate(QStringLiteral("Web pages and JSON-LD files")) +
                          QStringLiteral(" (*.html *.htm *.json *.jsonld)"));
     if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())

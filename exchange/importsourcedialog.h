@@ -12,7 +12,8 @@ class ImportSourceDialog : public QDialog
     Q_OBJECT
 
 public:
-    explicit ImportSourceDialog(QWidget* parent = nullptr);
+    // "Browse..." starts in startFolder when one is given.
+    explicit ImportSourceDialog(QWidget* parent = nullptr, const QString& startFolder = QString());
 
     QString source() const;
 
@@ -20,4 +21,5 @@ private:
     void _browse();
 
     QLineEdit* _source;
+    QString _startFolder;
 };

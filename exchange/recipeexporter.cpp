@@ -2,6 +2,7 @@
 
 #include "data/document.h"
 #include "data/recipebook.h"
+#include "editing/amountspinbox.h"
 #include "exchange/htmltree.h"
 #include "images/pictures.h"
 #include "lang/langmodel.h"
@@ -52,7 +53,7 @@ QString ingredientText(const RecipeIngredient& line)
 {
     QStringList parts;
     if (line.quantity > 0)
-        parts << QString::number(double(line.quantity), 'g', 6);
+        parts << AmountSpinBox::shortestText(line.quantity); // every digit, no exponent
     if (!line.unit.isEmpty() && line.unit != NO_SELECTION)
         parts << line.unit;
     if (line.ingredient != NO_SELECTION)
@@ -110,7 +111,7 @@ std::vector<RecipeExporter::Stored> RecipeExporter::_read(const std::vector<int>
             s->recipe.description = query.value(3).toString();
             s->recipe.rating = static_cast<uchar>(query.value(4).toInt());
             s->recipe.complexity = static_cast<uchar>(query.value(5).toInt());
-            s->expenses = QString::number(query.value(6).toDouble(), 'g', 6).toDouble();
+            s->expenses = query.value(6).toDouble();
         }
     }
     query.exec(QStringLiteral("SELECT l.id_rec, i.name, l.quant, u.name FROM RecipeIngredients l "
@@ -119,7 +120,7 @@ std::vector<RecipeExporter::Stored> RecipeExporter::_read(const std::vector<int>
     while (query.next())
         if (Stored* s = entry(query.value(0)))
             s->recipe.ingredients.push_back(
-                {name(query.value(1)), query.value(2).toFloat(), name(query.value(3))});
+                {name(query.value(1)), query.value(2).toDouble(), name(query.value(3))});
     query.exec(QStringLiteral("SELECT l.id_rec, t.name FROM RecipeTags l "
                               "LEFT JOIN Tags t ON t.id = l.id_tag ORDER BY l.id"));
     while (query.next())
@@ -199,7 +200,12 @@ QByteArray RecipeExporter::htmlPage(const std::vector<int>& ids) const
                 QStringLiteral("</article><hr style=\"clear: both;\" />\n");
     const QString title =
         recipes.size() == 1 ? recipes.front().recipe.name : translate(QStringLiteral("Recipes"));
-    return QByteArray("<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\" />\n<title>") +
+    // Descriptions come from books of others too: opened in a browser, the
+    // page runs no script and loads nothing but the pictures it holds.
+    return QByteArray("<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\" />\n"
+                      "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src "
+                      "'none'; img-src data:; style-src 'unsafe-inline'; form-action 'none'; "
+                      "base-uri 'none'\" />\n<title>") +
            title.toHtmlEscaped().toUtf8() + "</title>\n<script type=\"application/ld+json\">\n" +
            json + "</script>\n</head><body>\n" + body.toUtf8() + "</body></html>\n";
 }

@@ -8,6 +8,7 @@
 #include "lang/langmodel.h"
 
 #include <QBuffer>
+#include <QDir>
 #include <QFileInfo>
 #include <QImage>
 #include <QImageReader>
@@ -49,18 +50,15 @@ QByteArray RecipeImporter::storedPicture(const QByteArray& bytes)
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
+    QImageReader reader(&buffer); // the header alone: size and format
     const QSize size = reader.size();
-    if (!size.isValid() || qint64(size.width()) * size.height() > MaxPicturePixels)
-        return QByteArray();
     const QByteArray format = reader.format().toLower();
-    const QImage picture = reader.read();
-    if (picture.isNull())
+    const QImage shown = readPicture(bytes);
+    if (shown.isNull())
         return QByteArray();
-    const QImage shown = scaleForDisplay(picture);
     // A PNG or JPG already of display size is kept byte for byte.
-    if ((format == "png" || format == "jpeg" || format == "jpg") &&
-        shown.size() == picture.size() && bytes.size() <= MaxStoredPictureBytes)
+    if ((format == "png" || format == "jpeg" || format == "jpg") && shown.size() == size &&
+        bytes.size() <= MaxStoredPictureBytes)
         return bytes;
     QByteArray stored;
     if (!encodePicture(shown, stored) || stored.size() > MaxStoredPictureBytes)
@@ -110,6 +108,7 @@ void RecipeImporter::_nextSource()
 void RecipeImporter::_onPage(const QByteArray& content, const QUrl& address)
 {
     _loadingPage = false;
+    _pageFolder = _localPage ? QFileInfo(address.toLocalFile()).dir().canonicalPath() : QString();
     _recipes = RecipeReader::read(content, address);
     if (_recipes.empty()) {
         _sourceFailed(translate(QStringLiteral("No recipe was found there.")));
@@ -133,9 +132,9 @@ void RecipeImporter::_nextPicture()
             const QUrl address(images.at(_image));
             emit progress(
                 translate(QStringLiteral("Loading the picture of %1")).arg(_recipes[_recipe].name));
-            // A page from the web never reads the computer's own files.
+            // A page never reads the computer's files, except a saved page its own pictures.
             _fetcher.fetch(address, RecipeFetcher::MaxPictureBytes,
-                           _localPage || address.scheme() == QLatin1String("data"));
+                           _isOwnPicture(address) || address.scheme() == QLatin1String("data"));
             return;
         }
         if (!images.isEmpty())
@@ -145,6 +144,14 @@ void RecipeImporter::_nextPicture()
         _image = 0;
     }
     _addRecipes();
+}
+
+bool RecipeImporter::_isOwnPicture(const QUrl& address) const
+{
+    if (_pageFolder.isEmpty() || !address.isLocalFile())
+        return false;
+    const QString file = QFileInfo(address.toLocalFile()).canonicalFilePath();
+    return file.startsWith(_pageFolder + QLatin1Char('/'));
 }
 
 void RecipeImporter::_onPicture(const QByteArray& content)

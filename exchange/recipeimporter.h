@@ -52,6 +52,7 @@ private:
     void _onFailed(const QString& message);
     void _addRecipes();
     void _sourceFailed(const QString& message);
+    bool _isOwnPicture(const QUrl& address) const;
 
     Document& _document;
     QString _currency;
@@ -61,6 +62,8 @@ private:
     bool _running = false;
     bool _loadingPage = false;
     bool _localPage = false;
+    // The folder of a saved page, whose own pictures alone may be read.
+    QString _pageFolder;
     std::vector<WebRecipe> _recipes;
     std::vector<QByteArray> _photos;
     QStringList _photoNotes;

@@ -311,6 +311,10 @@ void TestDocumentCommands::dialogsStartWhereTheUserWorks_data()
         << QStringList{"mkdir sub", "save sub/a.carb", "mkdir other", "junk other/bad.carb",
                        "open other/bad.carb"}
         << "actionSave_as" << "sub";
+    QTest::newRow("export") << QStringList{"mkdir sub", "save sub/a.carb"}
+                            << "actionExport_recipes" << "sub";
+    QTest::newRow("import's Browse") << QStringList{"mkdir sub", "save sub/a.carb"}
+                                     << "actionImport_recipe" << "sub";
 }
 
 void TestDocumentCommands::dialogsStartWhereTheUserWorks()
@@ -322,13 +326,28 @@ void TestDocumentCommands::dialogsStartWhereTheUserWorks()
     for (const QString& step : steps)
         QVERIFY2(_run(step), qPrintable(step));
     QString shown;
-    QTimer::singleShot(0, [&shown]() {
-        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        if (dialog) {
+    QObject watcher; // its timers end with the test
+    std::function<void()> look = [&shown, &look, &watcher]() {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
             shown = dialog->directory().absolutePath();
             dialog->reject();
+            return;
         }
-    });
+        if (!modal)
+            return;
+        // On the way to the file dialog: export all recipes, or browse for an import.
+        QTimer::singleShot(10, &watcher, look);
+        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+            box->defaultButton()->click();
+            return;
+        }
+        for (QPushButton* button : modal->findChildren<QPushButton*>())
+            if (button->text() == QLatin1String("Browse..."))
+                button->click();
+        qobject_cast<QDialog*>(modal)->reject();
+    };
+    QTimer::singleShot(0, &watcher, look);
     trigger(_window(), qPrintable(command));
     QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (!QFileInfo(documents).isDir())

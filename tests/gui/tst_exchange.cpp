@@ -16,6 +16,7 @@
 #include <QStatusBar>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QWebView>
 #include <QtTest>
 
 #include <memory>
@@ -87,6 +88,18 @@ public:
         QFile picture(local);
         if (picture.open(QIODevice::WriteOnly))
             picture.write(pngPicture(150, 100));
+        // A saved page may show its own pictures, not others of this computer.
+        QDir(_files.path()).mkpath("saved/page_files");
+        QFile own(_files.filePath("saved/page_files/own.png"));
+        if (own.open(QIODevice::WriteOnly))
+            own.write(pngPicture(300, 150));
+        for (const auto& page : {std::make_pair("own", "page_files/own.png"),
+                                 std::make_pair("outside", "../local.png")}) {
+            QFile saved(_files.filePath(QString("saved/%1.html").arg(page.first)));
+            if (saved.open(QIODevice::WriteOnly))
+                saved.write(recipePage(QByteArray("{'@type':'Recipe','name':'Saved ") + page.first +
+                                       "','image':'" + page.second + "'}"));
+        }
         pages["/nopicture.html"] = response(
             recipePage("{'@type':'Recipe','name':'Bare','image':['/missing.png','/two.html','"
                        + QUrl::fromLocalFile(local).toEncoded() + "']}"));
@@ -107,12 +120,18 @@ public:
         });
     }
 
+    QString savedPage(const QString& name) const
+    {
+        return QUrl::fromLocalFile(_files.filePath(name)).toString();
+    }
+
     QString address(const QString& path) const
     {
         return QStringLiteral("http://127.0.0.1:%1%2").arg(serverPort()).arg(path);
     }
 
     QMap<QByteArray, QByteArray> pages;
+    QByteArrayList requested;
 
 private:
     QTemporaryDir _files;
@@ -120,6 +139,7 @@ private:
     void _answer(QTcpSocket* socket)
     {
         const QByteArray path = socket->readAll().split(' ').value(1);
+        requested << path;
         if (path == "/silent")
             return; // never answers
         if (!path.startsWith("/big")) {
@@ -258,6 +278,12 @@ private slots:
             << "Recipes imported: 2";
         QTest::newRow("pictures that do not load, one on this computer")
             << "/nopicture.html" << QStringList{"Bare |  |  | 5 | none"} << "Recipes imported: 1";
+        QTest::newRow("saved page, its own picture")
+            << "saved/own.html" << QStringList{"Saved own |  |  | 5 | 200x100"}
+            << "Recipes imported: 1";
+        QTest::newRow("saved page, a picture outside its folder")
+            << "saved/outside.html" << QStringList{"Saved outside |  |  | 5 | none"}
+            << "Recipes imported: 1";
         QTest::newRow("hostile fields")
             << "/hostile.html"
             << QStringList{"<script>evil</script> | 1 g <script>evil</script> | "
@@ -295,7 +321,9 @@ private slots:
             window->document.addRow(Book::Recipes, one, 1);
         }
         Answers answers;
-        answers.source = path.startsWith('/') ? _server->address(path) : path;
+        answers.source = path.startsWith('/')        ? _server->address(path)
+                         : path.startsWith("saved/") ? _server->savedPage(path)
+                                                     : path;
         answers.cancel = path == "/silent";
         answerWindow(&answers);
         trigger(window, "actionImport_recipe");
@@ -321,7 +349,8 @@ private slots:
         QVERIFY(!recipes->page.contains("<script"));
         Recipe recipe;
         window->document.getRecipe(recipes->_currentItemID(), recipe);
-        QCOMPARE(recipe.description.contains("default picture"), path == "/nopicture.html");
+        QCOMPARE(recipe.description.contains("default picture"),
+                 path == "/nopicture.html" || path == "saved/outside.html");
         QVERIFY(recipe.description.contains(answers.source.toHtmlEscaped()));
     }
 
@@ -346,7 +375,11 @@ private slots:
     void storedPicture()
     {
         QFETCH(QByteArray, bytes);
+        MessageCapture messages;
         const QByteArray stored = RecipeImporter::storedPicture(bytes);
+        // Refused from its header by the program's own picture rule.
+        QCOMPARE(messages.contains("Picture refused: 30000 x 30000 pixels"),
+                 QByteArray(QTest::currentDataTag()) == "900 megapixels");
         const QImage picture = QImage::fromData(stored);
         QTEST(stored == bytes    ? QString("same bytes")
               : stored.isEmpty() ? QString("none")
@@ -404,6 +437,12 @@ private slots:
         MainWindow* window = fixture.window;
         const QVariant hostile[] = {"</script><script>evil()</script>"};
         window->document.addRow(Book::Recipes, hostile, 1);
+        QSqlQuery(window->document.db).exec("UPDATE Recipes SET expenses=1234567.89 WHERE id=1");
+        QSqlQuery(window->document.db).exec("UPDATE RecipeIngredients SET quant=12345.67");
+        // A book from someone else: its description loads a picture from the web.
+        QSqlQuery(window->document.db)
+            .exec("UPDATE Recipes SET description='<img src=\"" + _server->address("/tracker") +
+                  "\">' WHERE id=1");
         const QStringList original = bookRecipes(window->document);
         QVERIFY(original.size() == 4 && !original.first().endsWith("none"));
         Answers answers;
@@ -414,7 +453,19 @@ private slots:
         QFile exported(answers.fileName);
         QVERIFY(exported.open(QIODevice::ReadOnly));
         // The page shows the name as text, and its JSON-LD cannot end the script early.
-        QCOMPARE(exported.readAll().contains("<script>evil"), file.endsWith(".json"));
+        const QByteArray content = exported.readAll();
+        QCOMPARE(content.contains("<script>evil"), file.endsWith(".json"));
+        // Amounts and costs keep every digit.
+        QVERIFY(content.contains("\"12345.67 ") && content.contains("1234567.89"));
+        if (file.endsWith(".html")) {
+            // Opened in a browser, the page loads nothing from the web.
+            QWebView browser;
+            QSignalSpy loaded(&browser, &QWebView::loadFinished);
+            browser.setHtml(QString::fromUtf8(content), QUrl::fromLocalFile(answers.fileName));
+            QVERIFY(loaded.wait(10000));
+            QTest::qWait(200);
+            QVERIFY(!_server->requested.contains("/tracker"));
+        }
 
         window->document.Clear();
         answers.source = answers.fileName;

@@ -213,6 +213,13 @@ void TestSafekeeping::commandsSettleEdits_data()
         << "recipe title"
         << "save as" << QStringList{pizza + "Yes", "save:book.carb"} << false
         << "Pizza Napoletana";
+    QTest::newRow("title, Export recipes, Yes saves it first")
+        << "recipe title"
+        << "export" << QStringList{pizza + "Yes", "Export recipes:Cancel"} << false
+        << "Pizza Napoletana";
+    QTest::newRow("title, Import recipe, Cancel stays")
+        << "recipe title"
+        << "import" << QStringList{pizza + "Cancel"} << false << "Pizza";
     QTest::newRow("untouched, close asks nothing")
         << "recipe title"
         << "close" << QStringList() << true << "Pizza";
@@ -237,6 +244,10 @@ void TestSafekeeping::commandsSettleEdits()
         trigger(_window(), "actionNew");
     else if (command == "save as")
         trigger(_window(), "actionSave_as");
+    else if (command == "export")
+        trigger(_window(), "actionExport_recipes");
+    else if (command == "import")
+        trigger(_window(), "actionImport_recipe");
     else
         clickTab(_tabs(), 0);
     QCOMPARE(dialogs.steps, script);

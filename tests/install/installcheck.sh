@@ -88,6 +88,11 @@ check_tree() {
 /|$work/not a book.carb|"Loading error"|"Window title: Culinor - $work
 $work/home||"Window title: Culinor - NewBook"|$missing_language
 ROWS
+  # The command line speaks the user's language from / too.
+  (cd / && env XDG_CONFIG_HOME="$work/config" "$prefix/bin/culinor" --export "$book" \
+     --to "$work/out.json") >"$work/export.log" 2>&1
+  grep -qF 'Экспортировано рецептов' "$work/export.log" \
+    || { fail "culinor --export from / in Russian"; cat "$work/export.log"; }
   # The same start without the installed language files does report them missing.
   rm "$share/culinor/languages/_lanraw_ru.bpl"
   run_until / "$missing_language" "$book"
