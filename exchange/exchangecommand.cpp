@@ -103,8 +103,10 @@ void prepareExchangeCommand(int argc, char** argv)
 {
     for (int i = 1; i < argc; ++i) {
         // "--import SOURCE" as well as "--import=SOURCE"
-        const bool exchange =
-            std::strncmp(argv[i], "--import", 8) == 0 || std::strncmp(argv[i], "--export", 8) == 0;
+        const bool exchange = std::strncmp(argv[i], "--import", 8) == 0
+                              || std::strncmp(argv[i], "--export", 8) == 0
+                              || std::strncmp(argv[i], "--into", 6) == 0
+                              || std::strncmp(argv[i], "--to", 4) == 0;
         if (exchange && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
     }
@@ -133,7 +135,8 @@ int runExchangeCommand(const QCommandLineParser& parser)
 {
     const bool importing = parser.isSet(ImportOption);
     const bool exporting = parser.isSet(ExportOption);
-    if (!importing && !exporting)
+    // --into or --to alone is a mistyped exchange, not a start of the window.
+    if (!importing && !exporting && !parser.isSet(IntoOption) && !parser.isSet(ToOption))
         return -1;
     UserChoices choices;
     readUserChoices(choices);

@@ -497,6 +497,8 @@ private slots:
         QTest::newRow("export web page") << QStringList{"--export", "book.carb", "--to", "out.html"}
                                          << 0 << "Recipes exported: 1\n"
                                          << "out.html: One";
+        QTest::newRow("--into without --import")
+            << QStringList{"--into", "new.carb"} << 2 << "" << "new.carb: -";
         QTest::newRow("export of a missing book")
             << QStringList{"--export", "missing.carb", "--to", "out.json"} << 1 << ""
             << "out.json: -";
@@ -533,7 +535,7 @@ private slots:
         // A failure says why on the error output.
         const QString errors = QString::fromUtf8(program.readAllStandardError());
         QCOMPARE(errors.contains("No recipe was imported.") ||
-                     errors.contains("could not be opened"),
+                     errors.contains("could not be opened") || errors.contains("Use --import"),
                  program.exitCode() != 0);
 
         QFETCH(QString, result);
