@@ -194,7 +194,8 @@ void BookSafety::autosave()
             !savepoint.exec(QStringLiteral("RELEASE SAVEPOINT autosave")))
             CULINOR_DIAG("recovery", "Error: the panels written into the copy stay in the book");
     }
-    _changesAtCopy = _bookChanges();
+    // A copy that could not be written is tried again at the next tick.
+    _changesAtCopy = written ? _bookChanges() : -1;
     if (!written) {
         CULINOR_DIAG("recovery", "Error: the recovery copy could not be written");
         _window->statusBar()->showMessage(

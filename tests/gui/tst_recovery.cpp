@@ -202,6 +202,8 @@ void TestRecovery::autosaveFailure()
     QVERIFY(_fixture->window->document.modified);
     QVERIFY(!QApplication::activeModalWidget());
     QVERIFY(blocker.remove());
+    // Once the folder can be made, the next tick writes the copy.
+    QTRY_COMPARE_WITH_TIMEOUT(recoveryFiles(_recovery(), ".carb").size(), 1, 10000);
 }
 
 void TestRecovery::lock_data()
