@@ -177,8 +177,11 @@ void BookSafety::autosave()
     if (QApplication::activeModalWidget())
         return;
     const std::vector<EditableDataList*> panels = _changedPanels();
-    if (panels.empty() && (!_document->modified ||
-                           (_copy && _changesAtCopy >= 0 && _bookChanges() == _changesAtCopy)))
+    if (panels.empty() && !_document->modified) {
+        _discardCopy(); // panel edits the user reverted are not to be restored
+        return;
+    }
+    if (panels.empty() && _copy && _changesAtCopy >= 0 && _bookChanges() == _changesAtCopy)
         return;
     // The changed panels go into the copy as if Save had been pressed in
     // them, and out of the book again afterwards.
@@ -194,8 +197,9 @@ void BookSafety::autosave()
             !savepoint.exec(QStringLiteral("RELEASE SAVEPOINT autosave")))
             CULINOR_DIAG("recovery", "Error: the panels written into the copy stay in the book");
     }
-    // A copy that could not be written is tried again at the next tick.
-    _changesAtCopy = written ? _bookChanges() : -1;
+    // A copy that could not be written is tried again at the next tick, and
+    // one that holds panels is written again once they are saved or reverted.
+    _changesAtCopy = written && panels.empty() ? _bookChanges() : -1;
     if (!written) {
         CULINOR_DIAG("recovery", "Error: the recovery copy could not be written");
         _window->statusBar()->showMessage(

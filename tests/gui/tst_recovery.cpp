@@ -70,6 +70,8 @@ private slots:
     void autosave_data();
     void autosave();
     void autosaveFailure();
+    void revertedPanel_data();
+    void revertedPanel();
     void lock_data();
     void lock();
     void crashAndRestart_data();
@@ -204,6 +206,33 @@ void TestRecovery::autosaveFailure()
     QVERIFY(blocker.remove());
     // Once the folder can be made, the next tick writes the copy.
     QTRY_COMPARE_WITH_TIMEOUT(recoveryFiles(_recovery(), ".carb").size(), 1, 10000);
+}
+
+void TestRecovery::revertedPanel_data()
+{
+    QTest::addColumn<bool>("modified");
+    QTest::newRow("book unchanged") << false;
+    QTest::newRow("book changed") << true;
+}
+
+// Panel edits the user reverted leave the copy; the book's own changes stay.
+void TestRecovery::revertedPanel()
+{
+    QFETCH(bool, modified);
+    _fixture.reset(new WindowFixture);
+    if (modified)
+        emit _fixture->probe->documentChanged();
+    auto* recipes = qobject_cast<EditableDataList*>(_fixture->window->editors[0]);
+    static_cast<QLineEdit*>(recipes->nameEditor)->setText(QStringLiteral("Reverted soup"));
+    const auto copyHoldsEdit = [this] {
+        const QString copy = recoveryFiles(_recovery(), ".carb").value(0);
+        return !copy.isEmpty()
+               && readFile(_recovery() + '/' + copy).contains(storedText("Reverted soup"));
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(copyHoldsEdit(), 10000);
+    panelButton(recipes, QStringLiteral("Revert"))->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!copyHoldsEdit(), 10000);
+    QCOMPARE(recoveryFiles(_recovery(), ".carb").size(), modified ? 1 : 0);
 }
 
 void TestRecovery::lock_data()
