@@ -226,8 +226,8 @@ void TestRecovery::revertedPanel()
     static_cast<QLineEdit*>(recipes->nameEditor)->setText(QStringLiteral("Reverted soup"));
     const auto copyHoldsEdit = [this] {
         const QString copy = recoveryFiles(_recovery(), ".carb").value(0);
-        return !copy.isEmpty()
-               && readFile(_recovery() + '/' + copy).contains(storedText("Reverted soup"));
+        return !copy.isEmpty() &&
+               readFile(_recovery() + '/' + copy).contains(storedText("Reverted soup"));
     };
     QTRY_VERIFY_WITH_TIMEOUT(copyHoldsEdit(), 10000);
     panelButton(recipes, QStringLiteral("Revert"))->click();
