@@ -28,6 +28,8 @@
 #include <QTextDocument>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace {
 
 // Serves fixed bodies on 127.0.0.1 and records the paths asked for.
@@ -109,12 +111,39 @@ QByteArray pictureBomb(const char* format)
 }
 const char* const Refused = "Picture refused: 65500 x 65500 pixels";
 
-QImage decodeFirstDataImage(const QString& html)
+// "format WxH" of every data picture of an HTML text.
+QStringList dataPictures(const QString& html)
 {
-    const QRegularExpressionMatch match =
-        QRegularExpression("data:image/(\\w+);base64,([A-Za-z0-9+/=]+)").match(html);
-    return QImage::fromData(QByteArray::fromBase64(match.captured(2).toLatin1()),
-                            match.captured(1).toLatin1().constData());
+    QStringList found;
+    auto match = QRegularExpression("data:image/(\\w+);base64,([A-Za-z0-9+/=]+)").globalMatch(html);
+    while (match.hasNext()) {
+        const QStringList parts = match.next().capturedTexts();
+        const QImage image = QImage::fromData(QByteArray::fromBase64(parts[2].toLatin1()),
+                                              parts[1].toLatin1().constData());
+        found << QString("%1 %2x%3").arg(parts[1]).arg(image.width()).arg(image.height());
+    }
+    return found;
+}
+
+// Data as dropped or pasted: a picture, HTML (starting with "<") or text; and links.
+QMimeData* mime(const QVariant& content, const QList<QUrl>& urls = {})
+{
+    auto* data = new QMimeData;
+    if (content.userType() == QMetaType::QImage)
+        data->setImageData(content);
+    else if (content.toString().startsWith('<'))
+        data->setHtml(content.toString());
+    else if (!content.toString().isEmpty())
+        data->setText(content.toString());
+    if (!urls.isEmpty())
+        data->setUrls(urls);
+    return data;
+}
+
+void paste(QWidget* target, QMimeData* data)
+{
+    QApplication::clipboard()->setMimeData(data);
+    QTest::keyClick(target, Qt::Key_V, Qt::ControlModifier);
 }
 
 QByteArray stored(ImageLabel* label)
@@ -129,12 +158,6 @@ QSize shownSize(const QLabel& label)
     return label.pixmap(Qt::ReturnByValue).size();
 }
 
-void paste(QWidget* target, QMimeData* data)
-{
-    QApplication::clipboard()->setMimeData(data);
-    QTest::keyClick(target, Qt::Key_V, Qt::ControlModifier);
-}
-
 } // namespace
 
 class TestImages : public QObject
@@ -142,24 +165,6 @@ class TestImages : public QObject
     Q_OBJECT
 
     SampleBook _book;
-    EditableDataList* _list = nullptr;
-    int _pizza = 0;
-
-    // The recipe editor, Pizza holding a stored photo of 80 x 60.
-    void buildList()
-    {
-        _book.document.reset(new Document);
-        QVERIFY(_book.document->setDataStructure());
-        _book.document->fillSampleBook();
-        _pizza = _book.document->getIDByName(Book::Recipes, "Pizza");
-        _book.document->updateItem(Book::Recipes, _pizza, Book::RecipePhoto,
-                                   encoded(picture(80, 60, false), "PNG"));
-        _list =
-            new EditableDataList(_book.document.get(), Book::Recipes, {Book::CookingPlanRecipes});
-        _book.editor.reset(_list);
-        QVERIFY(_book.show(_list->layout));
-        _list->synchronize();
-    }
 
     void click(const QString& text)
     {
@@ -167,11 +172,6 @@ class TestImages : public QObject
             if (button->text() == text)
                 return QTest::mouseClick(button, Qt::LeftButton);
         QFAIL(qPrintable("no button " + text));
-    }
-
-    ImageLabel* photo()
-    {
-        return qobject_cast<ImageLabel*>(_list->form.widgets[Book::RecipePhoto].widget);
     }
 
 private slots:
@@ -187,72 +187,58 @@ private slots:
             QFile::remove(_book.dir->filePath(QString("media/") + sample));
     }
 
-    void displayRule_data()
-    {
-        QTest::addColumn<QSize>("original");
-        QTest::addColumn<QSize>("shown");
-        QTest::addColumn<bool>("alpha"); // transparent is stored as PNG, opaque as JPG
-        QTest::newRow("wide") << QSize(400, 100) << QSize(200, 50) << false;
-        QTest::newRow("tall") << QSize(100, 400) << QSize(50, 200) << true;
-        QTest::newRow("small") << QSize(150, 150) << QSize(150, 150) << false;
-        QTest::newRow("square just over") << QSize(201, 201) << QSize(200, 200) << true;
-        QTest::newRow("exactly fits") << QSize(200, 120) << QSize(200, 120) << false;
-        QTest::newRow("truncating") << QSize(300, 301) << QSize(199, 200) << false;
-    }
-    void displayRule()
-    {
-        QFETCH(QSize, original);
-        QFETCH(QSize, shown);
-        QFETCH(bool, alpha);
-        ImageLabel label;
-        const QImage image = picture(original.width(), original.height(), alpha);
-        label.setImage(QPixmap::fromImage(image), false);
-        QCOMPARE(shownSize(label), shown);
-        // What is stored is what is shown.
-        QVERIFY(stored(&label).startsWith(alpha ? "\x89PNG" : "\xFF\xD8\xFF"));
-        QCOMPARE(QImage::fromData(stored(&label)).size(), shown);
-        QCOMPARE(decodeFirstDataImage(imageVarToHtml(encoded(image, "PNG"))).size(), shown);
-        // The default picture stands for "no picture", stored as "0".
-        label.setImage(QPixmap::fromImage(image), true);
-        QCOMPARE(stored(&label), QByteArray("0"));
-        const QString html = imageVarToHtml(QByteArray("0"));
-        QVERIFY(html.startsWith("<img src=\"data:image/jpg;base64,") && html.endsWith("\"/>"));
-        QCOMPARE(decodeFirstDataImage(html).size(), QSize(30, 20));
-    }
-
-    void placeholderRule_data()
+    void storedValues_data()
     {
         QTest::addColumn<QByteArray>("value");
-        QTest::addColumn<bool>("usesDefault");
-        QTest::addColumn<QSize>("shown");
+        QTest::addColumn<QSize>("shown"); // invalid: the default picture
         QTest::addColumn<bool>("refused");
-        const QSize def(30, 20);
-        QTest::newRow("zero") << QByteArray("0") << true << def << false;
-        QTest::newRow("empty") << QByteArray() << true << def << false;
-        QTest::newRow("nine bytes") << QByteArray("123456789") << true << def << false;
-        QTest::newRow("ten bytes") << QByteArray("1234567890") << false << QSize(0, 0) << false;
-        QTest::newRow("picture") << encoded(picture(400, 100, true), "PNG") << false
-                                 << QSize(200, 50) << false;
-        // Refused from the header alone, the picture stays stored and unseen.
-        QTest::newRow("JPG too large") << pictureBomb("JPG") << false << def << true;
-        QTest::newRow("PNG too large") << pictureBomb("PNG") << false << def << true;
+        const auto png = [](int w, int h) { return encoded(picture(w, h, true), "PNG"); };
+        const auto jpg = [](int w, int h) { return encoded(picture(w, h, false), "JPG"); };
+        QTest::newRow("wide") << jpg(400, 100) << QSize(200, 50) << false;
+        QTest::newRow("tall") << png(100, 400) << QSize(50, 200) << false;
+        QTest::newRow("small") << jpg(150, 150) << QSize(150, 150) << false;
+        QTest::newRow("square just over") << png(201, 201) << QSize(200, 200) << false;
+        QTest::newRow("exactly fits") << jpg(200, 120) << QSize(200, 120) << false;
+        QTest::newRow("truncating") << jpg(300, 301) << QSize(199, 200) << false;
+        QTest::newRow("zero") << QByteArray("0") << QSize() << false;
+        QTest::newRow("empty") << QByteArray() << QSize() << false;
+        QTest::newRow("nine bytes") << QByteArray("123456789") << QSize() << false;
+        QTest::newRow("ten bytes") << QByteArray("1234567890") << QSize(0, 0) << false;
+        QTest::newRow("JPG too large") << pictureBomb("JPG") << QSize() << true;
+        QTest::newRow("PNG too large") << pictureBomb("PNG") << QSize() << true;
     }
-    void placeholderRule()
+    // At most 200 pixels on the longer side, the aspect kept. Values of up to
+    // 9 bytes mean "no picture", stored as "0". A picture too large is refused
+    // from its header alone and shown as the default one; its bytes are kept.
+    void storedValues()
     {
         QFETCH(QByteArray, value);
-        QFETCH(bool, usesDefault);
         QFETCH(QSize, shown);
         QFETCH(bool, refused);
-        QPixmap out = QPixmap::fromImage(picture(5, 5, false));
+        const bool usesDefault = !shown.isValid() && !refused;
         MessageCapture messages;
-        QCOMPARE(varToPixmap(QVariant(value), out), usesDefault);
-        QCOMPARE(out.size(), shown);
+        QPixmap out = QPixmap::fromImage(picture(5, 5, false));
+        QCOMPARE(varToPixmap(value, out), usesDefault);
+        QCOMPARE(out.size(), shown.isValid() ? shown : QSize(30, 20));
         QCOMPARE(messages.contains(Refused), refused);
         ImageLabel label;
-        varToImageLabel(&label, QVariant(value));
+        varToImageLabel(&label, value);
         QCOMPARE(label.empty, usesDefault);
-        QCOMPARE(shownSize(label), shown);
+        QCOMPARE(shownSize(label), out.size());
         QCOMPARE(stored(&label), usesDefault ? QByteArray("0") : value); // saved as it was read
+        const QString format = out.hasAlphaChannel() ? "png" : "jpg";    // as pictures are written
+        if (!out.isNull())
+            QCOMPARE(
+                dataPictures(imageVarToHtml(value)),
+                QStringList{QString("%1 %2x%3").arg(format).arg(out.width()).arg(out.height())});
+        const QImage image = shown.isValid() ? QImage::fromData(value) : QImage();
+        if (image.isNull())
+            return;
+        // Set by the user, the picture is shown and stored at display size.
+        label.setImage(QPixmap::fromImage(image), false);
+        QCOMPARE(shownSize(label), shown);
+        QVERIFY(stored(&label).startsWith(format == "png" ? "\x89PNG" : "\xFF\xD8\xFF"));
+        QCOMPARE(QImage::fromData(stored(&label)).size(), shown);
     }
 
     void failedStoreKeepsNoPicture()
@@ -279,12 +265,10 @@ private slots:
         QVERIFY(stored(&label).size() <= MaxStoredPictureBytes);
     }
 
-    // What each img source of an HTML text is: an address, data (format and
-    // size of the picture) or ignored.
     void imageSources_data()
     {
         QTest::addColumn<QString>("html");
-        QTest::addColumn<QStringList>("sources");
+        QTest::addColumn<QStringList>("sources"); // an address, "data format WxH" or "ignored"
         const QString png = dataUrl(encoded(picture(4, 3, true), "PNG"));
         QTest::newRow("plain") << "<p><img src=\"a.png\"></p>" << QStringList{"a.png"};
         QTest::newRow("blank after bracket") << "< img src=\"a\">" << QStringList{"a"};
@@ -314,14 +298,13 @@ private slots:
             QByteArray bytes;
             QString format;
             const ImageSourceKind kind = classifyImageSource(source, bytes, format);
-            const QSize size =
-                QImage::fromData(bytes, format.toLatin1().constData()).size().expandedTo({0, 0});
+            const QImage image = QImage::fromData(bytes, format.toLatin1().constData());
             found << (kind == ImageSourceKind::Address   ? source
                       : kind == ImageSourceKind::Ignored ? "ignored"
                                                          : QString("data %1 %2x%3")
                                                                .arg(format)
-                                                               .arg(size.width())
-                                                               .arg(size.height()));
+                                                               .arg(image.width())
+                                                               .arg(image.height()));
         }
         QCOMPARE(found, sources);
     }
@@ -333,13 +316,11 @@ private slots:
         QTest::addColumn<QSize>("expected");
         QTest::addColumn<QColor>("colour");
         const QVariant photo(encoded(picture(200, 100, false), "PNG"));
-        QTest::newRow("scaled down") << photo << QSize(20, 20) << QSize(20, 10) << QColor(Qt::red);
-        QTest::newRow("not enlarged")
-            << photo << QSize(400, 300) << QSize(200, 100) << QColor(Qt::red);
-        QTest::newRow("no picture")
-            << QVariant(QByteArray("0")) << QSize(100, 100) << QSize(30, 20) << QColor(Qt::blue);
-        QTest::newRow("no photo column")
-            << QVariant() << QSize(10, 30) << QSize(10, 6) << QColor(Qt::blue);
+        const QColor red(Qt::red), blue(Qt::blue);
+        QTest::newRow("scaled down") << photo << QSize(20, 20) << QSize(20, 10) << red;
+        QTest::newRow("not enlarged") << photo << QSize(400, 300) << QSize(200, 100) << red;
+        QTest::newRow("no picture") << QVariant("0") << QSize(100, 100) << QSize(30, 20) << blue;
+        QTest::newRow("no photo column") << QVariant() << QSize(10, 30) << QSize(10, 6) << blue;
     }
     // List icons decode their photo when first drawn, centred in the space given.
     void photoIcon()
@@ -362,45 +343,38 @@ private slots:
         QCOMPARE(canvas.pixelColor(0, 0), QColor(Qt::white));
     }
 
-    // Each step of reading dropped data is an alternative: the first that
-    // gives a picture ends the search, so a picture is fetched once.
-    void labelTakesMimeData_data()
+    void labelTakesDrops_data()
     {
-        QTest::addColumn<QString>("html"); // %1 stands for the local server; "raw": a picture
-        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("content");  // "raw" picture, <html> (%1: the server) or text
         QTest::addColumn<QStringList>("urls"); // "/path" on the server, or a file name
         QTest::addColumn<QSize>("shown");
         QTest::addColumn<QString>("info");
         QTest::addColumn<QStringList>("requests");
-        const QString png = dataUrl(encoded(picture(60, 40, true), "PNG"));
+        const QString png =
+            "<p>look</p><img src=\"" + dataUrl(encoded(picture(60, 40, true), "PNG"));
+        const QString svg = "<img src=\"data:image/svg+xml;base64,PHN2Zz48L3N2Zz4=\">";
         const QStringList none;
         const QSize no(0, 0);
-        QTest::newRow("raw picture") << "raw"
-                                     << "" << none << QSize(200, 50) << "" << none;
-        QTest::newRow("data url") << "<p>look</p><img src=\"" + png + "\">"
-                                  << "" << none << QSize(60, 40) << "" << none;
-        QTest::newRow("long format name")
-            << "<img src=\"data:image/svg+xml;base64,PHN2Zz48L3N2Zz4=\">"
-            << "" << none << no << "Unknown format" << none;
-        QTest::newRow("plain words") << ""
-                                     << "just words" << none << no << "Unknown format" << none;
-        QTest::newRow("html address")
-            << "<img src=\"%1/dish.jpg\">"
-            << "" << none << QSize(200, 100) << "" << QStringList{"/dish.jpg"};
-        QTest::newRow("broken url, then a file") << ""
-                                                 << "" << QStringList{"/text", "dropped.png"}
+        QTest::newRow("raw picture") << "raw" << none << QSize(200, 50) << "" << none;
+        QTest::newRow("data url") << png + "\">" << none << QSize(60, 40) << "" << none;
+        QTest::newRow("long format name") << svg << none << no << "Unknown format" << none;
+        QTest::newRow("plain words") << "just words" << none << no << "Unknown format" << none;
+        QTest::newRow("html address") << "<img src=\"%1/dish.jpg\">" << none << QSize(200, 100)
+                                      << "" << QStringList{"/dish.jpg"};
+        QTest::newRow("broken url, then a file") << "" << QStringList{"/text", "dropped.png"}
                                                  << QSize(50, 80) << "" << QStringList{"/text"};
         QTest::newRow("html and url of one picture")
-            << "<img src=\"%1/once.png\">"
-            << "" << QStringList{"/once.png"} << QSize(20, 20) << "" << QStringList{"/once.png"};
+            << "<img src=\"%1/once.png\">" << QStringList{"/once.png"} << QSize(20, 20) << ""
+            << QStringList{"/once.png"};
         QTest::newRow("download too large")
-            << ""
             << "" << QStringList{"/bomb.png"} << no << "" << QStringList{"/bomb.png"};
     }
-    void labelTakesMimeData()
+    // A raw picture, else the pictures of the HTML, else the links one after
+    // another: the first that gives a picture ends the search, so a picture
+    // is fetched once.
+    void labelTakesDrops()
     {
-        QFETCH(QString, html);
-        QFETCH(QString, text);
+        QFETCH(QString, content);
         QFETCH(QStringList, urls);
         QFETCH(QSize, shown);
         QFETCH(QString, info);
@@ -415,82 +389,62 @@ private slots:
         for (const QString& url : urls)
             links << (url.startsWith('/') ? QUrl(server.url(url))
                                           : QUrl::fromLocalFile(_book.dir->filePath(url)));
-        QMimeData data;
-        if (html == "raw")
-            data.setImageData(picture(400, 100, false));
-        else if (!html.isEmpty())
-            data.setHtml(html.arg(server.url(QString())));
-        if (!text.isEmpty())
-            data.setText(text);
-        if (!links.isEmpty())
-            data.setUrls(links);
+        const std::unique_ptr<QMimeData> data(
+            mime(content == "raw" ? QVariant(picture(400, 100, false))
+                                  : QVariant(content.replace("%1", server.url(QString()))),
+                 links));
         DropImageLabel label;
         QLabel infoLabel;
         label.infoLabel = &infoLabel;
         label.empty = true;
+        QVERIFY(label.acceptDrops());
+        QDragEnterEvent enter({1, 1}, Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+        enter.setAccepted(false);
+        QApplication::sendEvent(&label, &enter);
+        QCOMPARE(enter.isAccepted(), data->hasImage() || data->hasUrls());
         MessageCapture messages;
-        label.getImagesFromMimeData(&data);
+        QDropEvent drop({1, 1}, Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+        if (enter.isAccepted()) // a drop refused on entering never arrives
+            QApplication::sendEvent(&label, &drop);
+        else
+            label.getImagesFromMimeData(data.get());
+        QCOMPARE(drop.isAccepted(), enter.isAccepted());
         QTRY_COMPARE(server.requests, requests);
         QTRY_COMPARE(messages.contains(Refused), urls.contains("/bomb.png"));
         QTRY_COMPARE(shownSize(label), shown);
         QCOMPARE(label.empty, shown.isEmpty());
         QCOMPARE(infoLabel.text(), info);
-        // Dropped links are read only when nothing else gave a picture.
-        QCOMPARE(messages.count("url:"), html.contains("%1") ? 0 : links.size());
+        QCOMPARE(messages.count("url:"), content.contains("http") ? 0 : links.size());
     }
 
-    void labelDragAndDrop()
+    // Text, and links to what is not a picture, arrive as text. Raw pictures
+    // become data pictures; links to picture files of a supported kind are
+    // fetched and appended; all at display size.
+    void textTakesPastes()
     {
-        DropImageLabel label;
-        QVERIFY(label.acceptDrops());
-        QMimeData text, image, uris;
-        text.setText("words");
-        image.setImageData(picture(30, 30, false));
-        uris.setUrls({QUrl("http://127.0.0.1:1/x.png")});
-        for (QMimeData* data : {&text, &image, &uris}) {
-            QDragEnterEvent enter({1, 1}, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
-            enter.setAccepted(false);
-            QApplication::sendEvent(&label, &enter);
-            QCOMPARE(enter.isAccepted(), data != &text);
-        }
-        QDropEvent drop({1, 1}, Qt::CopyAction, &image, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(&label, &drop);
-        QVERIFY(drop.isAccepted());
-        QCOMPARE(shownSize(label), QSize(30, 30));
-    }
-
-    // Text, and links to what is not a picture, arrive as text; raw pictures
-    // become Base64 data images that are shown again from the stored text.
-    void textPastesTextAndEmbedsPictures()
-    {
+        PictureServer server;
+        for (const char* path : {"/a.PNG", "/b.Png", "/c.gif"})
+            server.bodies[path] = encoded(picture(30, 10, true), "PNG");
+        const QString file = _book.dir->filePath("wide.jpg");
+        QVERIFY(picture(400, 100, false).save(file, "JPG"));
         DropTextEdit edit;
-        auto* words = new QMimeData;
-        words->setText("Mix well.");
-        paste(&edit, words);
         MessageCapture messages;
-        for (const QImage& image : {picture(400, 100, true), picture(60, 60, false, Qt::green)}) {
-            auto* data = new QMimeData;
-            data->setImageData(image);
-            paste(&edit, data);
-        }
+        paste(&edit, mime("Mix well."));
+        paste(&edit, mime(picture(400, 100, true)));
+        paste(&edit, mime(picture(60, 60, false)));
+        paste(&edit, mime(" See page.", {QUrl("http://127.0.0.1:9/page.html")}));
         QVERIFY(messages.contains("Raw image case"));
-        auto* link = new QMimeData;
-        link->setUrls({QUrl("http://127.0.0.1:9/page.html")});
-        link->setText(" See page.");
-        paste(&edit, link);
         QCOMPARE(edit.toPlainText().remove(QChar::ObjectReplacementCharacter),
                  QString("Mix well. See page."));
-        const QString body = edit.bodyHtml();
-        QCOMPARE(body.count("data:image/"), 2);
-        QVERIFY(!body.contains("<body") && !body.contains("<html"));
-        QVERIFY(body.contains("data:image/png;base64,") && body.contains("data:image/jpg;base64,"));
-        QCOMPARE(decodeFirstDataImage(body).size(), QSize(200, 50));
-        DropTextEdit reloaded;
-        reloaded.setHtml(body);
-        QCOMPARE(reloaded.bodyHtml().count("data:image/"), 2);
-        const QVariant shown = reloaded.document()->resource(QTextDocument::ImageResource,
-                                                             QUrl(::imageSources(body).value(0)));
-        QCOMPARE(qvariant_cast<QImage>(shown).size(), QSize(200, 50));
+        paste(&edit, mime(QString(),
+                          {QUrl::fromLocalFile(file), server.url("/a.PNG"), server.url("/b.Png"),
+                           server.url("/c.gif"), QUrl("http://127.0.0.1:1/noextension")}));
+        QTRY_COMPARE(dataPictures(edit.bodyHtml()).size(), 4);
+        QTRY_COMPARE(server.requests, QStringList{"/a.PNG"});
+        QVERIFY(!edit.bodyHtml().contains("<body") && !edit.bodyHtml().contains("<html"));
+        QStringList pictures = dataPictures(edit.bodyHtml());
+        std::sort(pictures.begin() + 2, pictures.end()); // the downloads come in any order
+        QCOMPARE(pictures, (QStringList{"png 200x50", "jpg 60x60", "jpg 200x50", "png 30x10"}));
     }
 
     // A text set while the editor was hidden is laid out at the editor's
@@ -511,38 +465,14 @@ private slots:
                 40000);
     }
 
-    // Every link to a picture file of a supported kind is fetched and
-    // appended, scaled by the display rule; other links are left alone.
-    void textDownloadsPictureLinksOnly()
-    {
-        PictureServer server;
-        for (const char* path : {"/a.PNG", "/b.Png", "/c.gif"})
-            server.bodies[path] = encoded(picture(30, 10, true), "PNG");
-        const QString file = _book.dir->filePath("wide.jpg");
-        QVERIFY(picture(400, 100, false).save(file, "JPG"));
-        DropTextEdit edit;
-        edit.setHtml("<p>Before</p>");
-        QMimeData data;
-        data.setUrls({QUrl::fromLocalFile(file), server.url("/a.PNG"), server.url("/b.Png"),
-                      server.url("/c.gif"), QUrl("http://127.0.0.1:1/noextension")});
-        edit.insertFromMimeData(&data);
-        QTRY_COMPARE(edit.bodyHtml().count("data:image/"), 2);
-        QTRY_COMPARE(server.requests, QStringList{"/a.PNG"});
-        const QString body = edit.bodyHtml();
-        QVERIFY(body.indexOf("Before") < body.indexOf("data:image/jpg;base64,"));
-        QCOMPARE(decodeFirstDataImage(body).size(), QSize(200, 50));
-    }
-
     void textShowsOnlyItsOwnPictures_data()
     {
         QTest::addColumn<QString>("source"); // %1: the working directory
         QTest::addColumn<QSize>("shown");    // 1 x 1: a blank instead of the picture
-        QTest::addColumn<bool>("refused");
-        const QString png = dataUrl(encoded(picture(60, 40, true), "PNG"));
-        QTest::newRow("data") << png << QSize(60, 40) << false;
-        QTest::newRow("data too large") << dataUrl(pictureBomb("PNG")) << QSize(1, 1) << true;
-        QTest::newRow("local file") << "file://%1/dropped.png" << QSize(1, 1) << false;
-        QTest::newRow("file path") << "%1/dropped.png" << QSize(1, 1) << false;
+        QTest::newRow("data") << dataUrl(encoded(picture(60, 40, true), "PNG")) << QSize(60, 40);
+        QTest::newRow("data too large") << dataUrl(pictureBomb("PNG")) << QSize(1, 1);
+        QTest::newRow("local file") << "file://%1/dropped.png" << QSize(1, 1);
+        QTest::newRow("file path") << "%1/dropped.png" << QSize(1, 1);
     }
     // A text from someone else's book reads no file of the disk and decodes
     // no picture too large.
@@ -550,71 +480,81 @@ private slots:
     {
         QFETCH(QString, source);
         QFETCH(QSize, shown);
-        QFETCH(bool, refused);
         QVERIFY(picture(50, 80, true).save(_book.dir->filePath("dropped.png")));
         source.replace("%1", _book.dir->path());
         DropTextEdit edit;
         MessageCapture messages;
         edit.setHtml("<p>Stir</p><img src=\"" + source + "\">");
-        edit.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&edit));
         const QVariant image = edit.document()->resource(QTextDocument::ImageResource, source);
         QCOMPARE(qvariant_cast<QImage>(image).size(), shown);
-        QCOMPARE(messages.contains(Refused), refused);
+        QCOMPARE(messages.contains(Refused), source.startsWith("data") && shown == QSize(1, 1));
         QVERIFY(edit.bodyHtml().contains(source)); // stored again as it was
     }
 
-    // A picture pasted into the description is saved with it. A photo not
-    // touched is not encoded again: an opaque PNG would become a lossy JPG.
-    void savedRowKeepsPictures()
-    {
-        buildList();
-        const QByteArray png = _book.row(Book::Recipes, _pizza)[Book::RecipePhoto].toByteArray();
-        auto* data = new QMimeData;
-        data->setImageData(picture(100, 80, true, Qt::darkYellow));
-        auto* description = _list->form.widgets[Book::RecipeDescription].widget;
-        description->setFocus();
-        QTest::keyClick(description, Qt::Key_End, Qt::ControlModifier);
-        paste(description, data);
-        for (int save = 0; save < 3; ++save)
-            click("Save");
-        const std::vector<QVariant> row = _book.row(Book::Recipes, _pizza);
-        QCOMPARE(row[Book::RecipePhoto].toByteArray(), png);
-        const QString text = row[Book::RecipeDescription].toString();
-        QVERIFY(text.indexOf("Famous Italian food") < text.indexOf("data:image/png"));
-        QCOMPARE(decodeFirstDataImage(text).size(), QSize(100, 80));
-        QCOMPARE(decodeFirstDataImage(text).pixelColor(5, 5).rgb(), QColor(Qt::darkYellow).rgb());
-    }
-
-    // A file that is no picture, a cancelled dialog or a cancelled camera
-    // keep the photo; Clear stores "0"; the camera's OK without a capture
-    // stores the default picture as picture bytes.
     void photoButtons_data()
     {
-        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("button"); // "#name": a stray button of that object name
         QTest::addColumn<QString>("answer"); // file content, or the camera dialog's button
         QTest::addColumn<QSize>("stored");   // of the stored picture; invalid: "0"
         QTest::addColumn<QString>("info");
+        QTest::addColumn<QString>("diagnostic");
         const QSize photo(80, 60);
         const QString set = "Set image", camera = "Get image from web camera";
-        const QString bad = "<i>Cannot load image: incorrect format</i>";
-        QTest::newRow("set from a file") << set << "picture" << QSize(200, 150) << "";
-        QTest::newRow("set from no picture") << set << "not a picture" << photo << bad;
-        QTest::newRow("set from a picture too large") << set << "bomb" << photo << bad;
-        QTest::newRow("set cancelled") << set << "" << photo << "";
+        const QString bad = "Cannot load image: incorrect format", badInfo = "<i>" + bad + "</i>";
+        QTest::newRow("set from a file") << set << "picture" << QSize(200, 150) << ""
+                                         << "";
+        QTest::newRow("set from no picture") << set << "not a picture" << photo << badInfo << bad;
+        QTest::newRow("set from a picture too large") << set << "bomb" << photo << badInfo << bad;
+        QTest::newRow("set cancelled") << set << "" << photo << ""
+                                       << "";
         QTest::newRow("clear") << "Clear image"
-                               << "" << QSize() << "";
-        QTest::newRow("camera cancelled") << camera << "cancelButton" << photo << "old";
-        QTest::newRow("camera OK") << camera << "okButton" << QSize(200, 200) << "";
+                               << "" << QSize() << ""
+                               << "";
+        QTest::newRow("camera cancelled") << camera << "cancelButton" << photo << "old"
+                                          << "";
+        QTest::newRow("camera OK") << camera << "okButton" << QSize(200, 200) << ""
+                                   << "";
+        QTest::newRow("not a number") << "#photo"
+                                      << "" << photo << "old"
+                                      << "Cannot extract index";
+        QTest::newRow("too large") << "#6"
+                                   << "" << photo << "old"
+                                   << "Index out of range";
+        QTest::newRow("negative") << "#-1"
+                                  << "" << photo << "old"
+                                  << "Index out of range";
+        QTest::newRow("not a picture") << "#0"
+                                       << "" << photo << "old"
+                                       << "Incorrect data type";
     }
+    // The photo editor of Pizza, whose stored photo is an opaque PNG: a photo
+    // not replaced keeps its bytes, never encoded again as a lossy JPG. A
+    // picture pasted into the description is saved with it.
     void photoButtons()
     {
         QFETCH(QString, button);
         QFETCH(QString, answer);
         QFETCH(QSize, stored);
         QFETCH(QString, info);
-        buildList();
-        QCOMPARE(shownSize(*photo()), QSize(80, 60));
+        QFETCH(QString, diagnostic);
+        _book.document.reset(new Document);
+        QVERIFY(_book.document->setDataStructure());
+        _book.document->fillSampleBook();
+        const int pizza = _book.document->getIDByName(Book::Recipes, "Pizza");
+        const QByteArray png = encoded(picture(80, 60, false), "PNG");
+        _book.document->updateItem(Book::Recipes, pizza, Book::RecipePhoto, png);
+        auto* list =
+            new EditableDataList(_book.document.get(), Book::Recipes, {Book::CookingPlanRecipes});
+        _book.editor.reset(list);
+        QVERIFY(_book.show(list->layout));
+        list->synchronize();
+        auto* photo = qobject_cast<ImageLabel*>(list->form.widgets[Book::RecipePhoto].widget);
+        QCOMPARE(shownSize(*photo), QSize(80, 60));
+        photo->infoLabel->setText("old"); // a message that no longer applies
+        QWidget* description = list->form.widgets[Book::RecipeDescription].widget;
+        description->setFocus();
+        QTest::keyClick(description, Qt::Key_End, Qt::ControlModifier);
+        paste(description, mime(picture(100, 80, true)));
         const QString file = _book.dir->filePath("photo.png");
         QFile out(file);
         QVERIFY(out.open(QIODevice::WriteOnly));
@@ -622,7 +562,6 @@ private slots:
                   : answer == "bomb"  ? pictureBomb("JPG")
                                       : answer.toLatin1());
         out.close();
-        photo()->infoLabel->setText("old"); // a message that no longer applies
         QString startFolder;
         QTimer::singleShot(0, this, [answer, file, &startFolder]() {
             QWidget* modal = QApplication::activeModalWidget();
@@ -638,75 +577,47 @@ private slots:
             }
         });
         MessageCapture messages;
-        click(button);
+        QPushButton stray;
+        stray.setObjectName(button.mid(1));
+        connect(&stray, &QPushButton::clicked, list, &EditableDataList::onClearImageRequested);
+        if (button.startsWith('#'))
+            QTest::mouseClick(&stray, Qt::LeftButton);
+        else
+            click(button);
+        QCOMPARE(messages.contains("Cannot get image widget"), button.startsWith('#'));
+        QVERIFY(diagnostic.isEmpty() || messages.contains(diagnostic));
         // Where the user keeps pictures, never the program's working directory.
         QCOMPARE(!startFolder.isEmpty() && startFolder != QDir::currentPath(),
                  button == "Set image");
-        QCOMPARE(photo()->infoLabel->text(), info);
-        QCOMPARE(messages.contains("Cannot load image: incorrect format"), info.startsWith("<"));
-        QCOMPARE(photo()->empty, !stored.isValid());
-        QCOMPARE(shownSize(*photo()), stored.isValid() ? stored : QSize(30, 20));
+        QCOMPARE(photo->infoLabel->text(), info);
+        QCOMPARE(photo->empty, !stored.isValid());
+        QCOMPARE(shownSize(*photo), stored.isValid() ? stored : QSize(30, 20));
         click("Save");
-        const QByteArray bytes = _book.row(Book::Recipes, _pizza)[Book::RecipePhoto].toByteArray();
+        const std::vector<QVariant> row = _book.row(Book::Recipes, pizza);
+        const QByteArray bytes = row[Book::RecipePhoto].toByteArray();
+        QCOMPARE(bytes == png, stored == QSize(80, 60));
         QCOMPARE(bytes == "0", !stored.isValid());
-        const QImage image = QImage::fromData(bytes);
-        QCOMPARE(image.isNull() ? QSize() : image.size(), stored);
-        if (answer == "okButton") { // the blue default picture; JPG is lossy
-            const QColor centre = image.pixelColor(100, 100);
-            QVERIFY(centre.blue() > 240 && centre.red() < 16 && centre.green() < 16);
-        }
-    }
-
-    void imageLabelLookupFailures_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("not a number") << "photo"
-                                      << "Cannot extract index";
-        QTest::newRow("too large") << "6"
-                                   << "Index out of range";
-        QTest::newRow("negative") << "-1"
-                                  << "Index out of range";
-        QTest::newRow("not a picture field") << "0"
-                                             << "Incorrect data type";
-    }
-    void imageLabelLookupFailures()
-    {
-        QFETCH(QString, name);
-        QFETCH(QString, message);
-        buildList();
-        MessageCapture messages;
-        QVERIFY(!_list->_getImageLabel(name));
-        QVERIFY(messages.contains(message));
-        QCOMPARE(_list->_getImageLabel(QString::number(Book::RecipePhoto)), photo());
-        QPushButton stray;
-        stray.setObjectName(name);
-        connect(&stray, &QPushButton::clicked, _list, &EditableDataList::onClearImageRequested);
-        messages.clear();
-        QTest::mouseClick(&stray, Qt::LeftButton);
-        QVERIFY(messages.contains("Cannot get image widget"));
+        QCOMPARE(QImage::fromData(bytes).size(), stored.isValid() ? stored : QSize(0, 0));
+        const QString text = row[Book::RecipeDescription].toString();
+        QVERIFY(text.indexOf("Famous Italian food") < text.indexOf("data:image/png"));
+        QCOMPARE(dataPictures(text), QStringList{"png 100x80"});
     }
 
     void cameraDialog_data()
     {
         QTest::addColumn<int>("language");
         QTest::addColumn<bool>("hasDefault"); // media/defphoto.png is there
-        QTest::addColumn<QString>("answer");
-        QTest::addColumn<int>("result");
-        QTest::newRow("English, OK") << 0 << true << "okButton" << int(QDialog::Accepted);
-        QTest::newRow("Russian, Cancel") << 1 << true << "cancelButton" << int(QDialog::Rejected);
-        QTest::newRow("French, Escape") << 2 << true << "Escape" << int(QDialog::Rejected);
-        QTest::newRow("German, no default") << 3 << false << "okButton" << int(QDialog::Rejected);
+        QTest::newRow("English") << 0 << true;
+        QTest::newRow("French") << 2 << true;
+        QTest::newRow("German, no default picture") << 3 << false;
     }
-    // Without a camera a translated line says so and Capture does nothing;
-    // OK gives the default picture, stretched to 200 x 200. Without the
-    // default picture only Cancel ends the dialog.
+    // Without a camera a translated line says so and a capture changes
+    // nothing; the picture offered is the default one, stretched to 200 x
+    // 200. Without it there is nothing to confirm: only Cancel is enabled.
     void cameraDialog()
     {
         QFETCH(int, language);
         QFETCH(bool, hasDefault);
-        QFETCH(QString, answer);
-        QFETCH(int, result);
         if (!QCameraInfo::availableCameras().isEmpty())
             QSKIP("a camera is attached: these cases need a machine without one");
         const QString file = QDir::currentPath() + "/media/defphoto.png";
@@ -719,28 +630,16 @@ private slots:
         QVERIFY(!dialog.cameraUsable());
         QCOMPARE(messages.diagnostics("No camera available"), 1);
         QCOMPARE(messages.diagnostics("Cannot load default picture: " + file), hasDefault ? 0 : 1);
-        const auto child = [&dialog](const char* name) { return dialog.findChild<QWidget*>(name); };
-        auto* info = static_cast<QLabel*>(child("cameraInfo"));
+        auto* info = dialog.findChild<QLabel*>("cameraInfo");
         QVERIFY(!info->isHidden());
         QCOMPARE(info->text(), model.translate("No web camera found"));
         QCOMPARE(info->text() == "No web camera found", language == 0);
-        QVERIFY(!child("captureButton")->isEnabled() && child("cancelButton")->isEnabled());
-        QCOMPARE(child("okButton")->isEnabled(), hasDefault);
-        auto* preview = static_cast<QLabel*>(child("preview"));
-        QCOMPARE(preview->pixmap(Qt::ReturnByValue).toImage(), hasDefault ? def : QImage());
-        QCOMPARE(preview->text(), hasDefault ? "" : model.translate("No picture"));
-        QVERIFY(preview->text() != "No picture");
+        auto* preview = dialog.findChild<QLabel*>("preview");
+        QCOMPARE(preview->text(), hasDefault ? QString() : model.translate("No picture"));
+        QVERIFY(!dialog.findChild<QPushButton*>("captureButton")->isEnabled());
+        QCOMPARE(dialog.findChild<QPushButton*>("okButton")->isEnabled(), hasDefault);
         dialog.captureImage();
-        QTimer::singleShot(0, &dialog, [&dialog, answer]() {
-            auto* target = dialog.findChild<QPushButton*>(answer);
-            if (answer == "Escape")
-                QTest::keyClick(&dialog, Qt::Key_Escape);
-            else if (target->isEnabled())
-                QTest::mouseClick(target, Qt::LeftButton);
-            else
-                dialog.reject();
-        });
-        QCOMPARE(dialog.exec(), result);
+        QCOMPARE(preview->pixmap(Qt::ReturnByValue).toImage(), hasDefault ? def : QImage());
         QCOMPARE(dialog.picture().toImage(), hasDefault ? def : QImage());
     }
 };
