@@ -23,40 +23,12 @@
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QScrollBar>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTextDocument>
 #include <QTimer>
 
 #include <algorithm>
 
 namespace {
-
-// Serves fixed bodies on 127.0.0.1 and records the paths asked for.
-class PictureServer : public QTcpServer
-{
-public:
-    PictureServer()
-    {
-        listen(QHostAddress::LocalHost);
-        connect(this, &QTcpServer::newConnection, this, [this]() {
-            while (QTcpSocket* socket = nextPendingConnection())
-                connect(socket, &QTcpSocket::readyRead, this, [this, socket]() {
-                    requests << QString::fromLatin1(socket->readAll().split(' ').value(1));
-                    const QByteArray body = bodies.value(requests.last());
-                    socket->write("HTTP/1.0 200 OK\r\nContent-Length: " +
-                                  QByteArray::number(body.size()) + "\r\n\r\n" + body);
-                    socket->disconnectFromHost();
-                });
-        });
-    }
-    QString url(const QString& path) const
-    {
-        return "http://127.0.0.1:" + QString::number(serverPort()) + path;
-    }
-    QMap<QString, QByteArray> bodies;
-    QStringList requests;
-};
 
 // The picture conversions of every editor, without an editor around them.
 struct Probe : EditableEntity
@@ -80,6 +52,12 @@ QByteArray encoded(const QImage& image, const char* format)
     buffer.open(QIODevice::WriteOnly);
     image.save(&buffer, format);
     return bytes;
+}
+
+bool writeFile(const QString& name, const QByteArray& bytes)
+{
+    QFile file(name);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 QString dataUrl(const QByteArray& png)
@@ -175,16 +153,22 @@ class TestImages : public QObject
     }
 
 private slots:
-    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
-    void cleanup() { _book.close(); }
-    void init()
+    // One scratch folder for the suite; the default photo the program shows
+    // when a row has none is written anew for every case.
+    void initTestCase()
     {
+        QStandardPaths::setTestModeEnabled(true);
         _book.dir.reset(new ScratchDir);
-        // The default photo the program shows when a row has none.
-        QVERIFY(picture(30, 20, false, Qt::blue).save(_book.dir->filePath("media/defphoto.png")));
         // Without their photo files the sample recipes hold the "no picture" value.
         for (const char* sample : {"pizza.png", "hamburger.png", "shawarma.png"})
             QFile::remove(_book.dir->filePath(QString("media/") + sample));
+    }
+    void init() { QVERIFY(picture(30, 20, false, Qt::blue).save("media/defphoto.png")); }
+    void cleanup()
+    {
+        std::unique_ptr<ScratchDir> dir = std::move(_book.dir);
+        _book.close();
+        _book.dir = std::move(dir);
     }
 
     void storedValues_data()
@@ -345,29 +329,24 @@ private slots:
 
     void labelTakesDrops_data()
     {
-        QTest::addColumn<QString>("content");  // "raw" picture, <html> (%1: the server) or text
-        QTest::addColumn<QStringList>("urls"); // "/path" on the server, or a file name
+        QTest::addColumn<QString>("content");   // "raw" picture, <html> (%1: the folder) or text
+        QTest::addColumn<QStringList>("files"); // dropped as links
         QTest::addColumn<QSize>("shown");
         QTest::addColumn<QString>("info");
-        QTest::addColumn<QStringList>("requests");
-        const QString png =
-            "<p>look</p><img src=\"" + dataUrl(encoded(picture(60, 40, true), "PNG"));
+        const QString png = "<img src=\"" + dataUrl(encoded(picture(60, 40, true), "PNG")) + "\">";
         const QString svg = "<img src=\"data:image/svg+xml;base64,PHN2Zz48L3N2Zz4=\">";
-        const QStringList none;
-        const QSize no(0, 0);
-        QTest::newRow("raw picture") << "raw" << none << QSize(200, 50) << "" << none;
-        QTest::newRow("data url") << png + "\">" << none << QSize(60, 40) << "" << none;
-        QTest::newRow("long format name") << svg << none << no << "Unknown format" << none;
-        QTest::newRow("plain words") << "just words" << none << no << "Unknown format" << none;
-        QTest::newRow("html address") << "<img src=\"%1/dish.jpg\">" << none << QSize(200, 100)
-                                      << "" << QStringList{"/dish.jpg"};
-        QTest::newRow("broken url, then a file") << "" << QStringList{"/text", "dropped.png"}
-                                                 << QSize(50, 80) << "" << QStringList{"/text"};
-        QTest::newRow("html and url of one picture")
-            << "<img src=\"%1/once.png\">" << QStringList{"/once.png"} << QSize(20, 20) << ""
-            << QStringList{"/once.png"};
-        QTest::newRow("download too large")
-            << "" << QStringList{"/bomb.png"} << no << "" << QStringList{"/bomb.png"};
+        const QString unknown = "Unknown format", no;
+        QTest::newRow("raw picture") << "raw" << QStringList() << QSize(200, 50) << no;
+        QTest::newRow("data url") << "<p>look</p>" + png << QStringList() << QSize(60, 40) << no;
+        QTest::newRow("long format name") << svg << QStringList() << QSize(0, 0) << unknown;
+        QTest::newRow("plain words") << "just words" << QStringList() << QSize(0, 0) << unknown;
+        QTest::newRow("html address")
+            << "<img src=\"%1/dish.jpg\">" << QStringList() << QSize(200, 100) << no;
+        QTest::newRow("broken link, then a file")
+            << no << QStringList{"broken.png", "dropped.png"} << QSize(50, 80) << no;
+        QTest::newRow("html and link of one picture")
+            << "<img src=\"%1/once.png\">" << QStringList{"once.png"} << QSize(20, 20) << no;
+        QTest::newRow("download too large") << no << QStringList{"bomb.png"} << QSize(0, 0) << no;
     }
     // A raw picture, else the pictures of the HTML, else the links one after
     // another: the first that gives a picture ends the search, so a picture
@@ -375,23 +354,21 @@ private slots:
     void labelTakesDrops()
     {
         QFETCH(QString, content);
-        QFETCH(QStringList, urls);
+        QFETCH(QStringList, files);
         QFETCH(QSize, shown);
         QFETCH(QString, info);
-        QFETCH(QStringList, requests);
-        PictureServer server;
-        server.bodies = {{"/dish.jpg", encoded(picture(300, 150, false), "JPG")},
-                         {"/once.png", encoded(picture(20, 20, true), "PNG")},
-                         {"/text", "not a picture at all"},
-                         {"/bomb.png", pictureBomb("PNG")}};
-        QVERIFY(picture(50, 80, true).save(_book.dir->filePath("dropped.png")));
+        QVERIFY(writeFile("dish.jpg", encoded(picture(300, 150, false), "JPG")) &&
+                writeFile("once.png", encoded(picture(20, 20, true), "PNG")) &&
+                writeFile("dropped.png", encoded(picture(50, 80, true), "PNG")) &&
+                writeFile("broken.png", "not a picture at all") &&
+                writeFile("bomb.png", pictureBomb("PNG")));
         QList<QUrl> links;
-        for (const QString& url : urls)
-            links << (url.startsWith('/') ? QUrl(server.url(url))
-                                          : QUrl::fromLocalFile(_book.dir->filePath(url)));
+        for (const QString& file : files)
+            links << QUrl::fromLocalFile(_book.dir->filePath(file));
+        const QString folder = QUrl::fromLocalFile(_book.dir->path()).toString();
         const std::unique_ptr<QMimeData> data(
             mime(content == "raw" ? QVariant(picture(400, 100, false))
-                                  : QVariant(content.replace("%1", server.url(QString()))),
+                                  : QVariant(QString(content).replace("%1", folder)),
                  links));
         DropImageLabel label;
         QLabel infoLabel;
@@ -409,12 +386,12 @@ private slots:
         else
             label.getImagesFromMimeData(data.get());
         QCOMPARE(drop.isAccepted(), enter.isAccepted());
-        QTRY_COMPARE(server.requests, requests);
-        QTRY_COMPARE(messages.contains(Refused), urls.contains("/bomb.png"));
+        QTRY_COMPARE(messages.contains(Refused), files.contains("bomb.png"));
         QTRY_COMPARE(shownSize(label), shown);
         QCOMPARE(label.empty, shown.isEmpty());
         QCOMPARE(infoLabel.text(), info);
-        QCOMPARE(messages.count("url:"), content.contains("http") ? 0 : links.size());
+        // Links are fetched only when nothing before them gave a picture.
+        QCOMPARE(messages.count("url:"), content.contains("%1") ? 0 : links.size());
     }
 
     // Text, and links to what is not a picture, arrive as text. Raw pictures
@@ -422,11 +399,12 @@ private slots:
     // fetched and appended; all at display size.
     void textTakesPastes()
     {
-        PictureServer server;
-        for (const char* path : {"/a.PNG", "/b.Png", "/c.gif"})
-            server.bodies[path] = encoded(picture(30, 10, true), "PNG");
-        const QString file = _book.dir->filePath("wide.jpg");
-        QVERIFY(picture(400, 100, false).save(file, "JPG"));
+        QVERIFY(writeFile("wide.jpg", encoded(picture(400, 100, false), "JPG")));
+        QList<QUrl> links;
+        for (const char* name : {"b.Png", "c.gif", "wide.jpg", "a.PNG"}) {
+            QVERIFY(QFile::exists(name) || writeFile(name, encoded(picture(30, 10, true), "PNG")));
+            links << QUrl::fromLocalFile(_book.dir->filePath(name));
+        }
         DropTextEdit edit;
         MessageCapture messages;
         paste(&edit, mime("Mix well."));
@@ -436,11 +414,8 @@ private slots:
         QVERIFY(messages.contains("Raw image case"));
         QCOMPARE(edit.toPlainText().remove(QChar::ObjectReplacementCharacter),
                  QString("Mix well. See page."));
-        paste(&edit, mime(QString(),
-                          {QUrl::fromLocalFile(file), server.url("/a.PNG"), server.url("/b.Png"),
-                           server.url("/c.gif"), QUrl("http://127.0.0.1:1/noextension")}));
+        paste(&edit, mime(QString(), links << QUrl("http://127.0.0.1:1/noextension")));
         QTRY_COMPARE(dataPictures(edit.bodyHtml()).size(), 4);
-        QTRY_COMPARE(server.requests, QStringList{"/a.PNG"});
         QVERIFY(!edit.bodyHtml().contains("<body") && !edit.bodyHtml().contains("<html"));
         QStringList pictures = dataPictures(edit.bodyHtml());
         std::sort(pictures.begin() + 2, pictures.end()); // the downloads come in any order
@@ -499,33 +474,19 @@ private slots:
         QTest::addColumn<QString>("info");
         QTest::addColumn<QString>("diagnostic");
         const QSize photo(80, 60);
-        const QString set = "Set image", camera = "Get image from web camera";
+        const QString set = "Set image", camera = "Get image from web camera", no, old = "old";
         const QString bad = "Cannot load image: incorrect format", badInfo = "<i>" + bad + "</i>";
-        QTest::newRow("set from a file") << set << "picture" << QSize(200, 150) << ""
-                                         << "";
+        QTest::newRow("set from a file") << set << "picture" << QSize(200, 150) << no << no;
         QTest::newRow("set from no picture") << set << "not a picture" << photo << badInfo << bad;
         QTest::newRow("set from a picture too large") << set << "bomb" << photo << badInfo << bad;
-        QTest::newRow("set cancelled") << set << "" << photo << ""
-                                       << "";
-        QTest::newRow("clear") << "Clear image"
-                               << "" << QSize() << ""
-                               << "";
-        QTest::newRow("camera cancelled") << camera << "cancelButton" << photo << "old"
-                                          << "";
-        QTest::newRow("camera OK") << camera << "okButton" << QSize(200, 200) << ""
-                                   << "";
-        QTest::newRow("not a number") << "#photo"
-                                      << "" << photo << "old"
-                                      << "Cannot extract index";
-        QTest::newRow("too large") << "#6"
-                                   << "" << photo << "old"
-                                   << "Index out of range";
-        QTest::newRow("negative") << "#-1"
-                                  << "" << photo << "old"
-                                  << "Index out of range";
-        QTest::newRow("not a picture") << "#0"
-                                       << "" << photo << "old"
-                                       << "Incorrect data type";
+        QTest::newRow("set cancelled") << set << no << photo << no << no;
+        QTest::newRow("clear") << "Clear image" << no << QSize() << no << no;
+        QTest::newRow("camera cancelled") << camera << "cancelButton" << photo << old << no;
+        QTest::newRow("camera OK") << camera << "okButton" << QSize(200, 200) << no << no;
+        QTest::newRow("not a number") << "#photo" << no << photo << old << "Cannot extract index";
+        QTest::newRow("too large") << "#6" << no << photo << old << "Index out of range";
+        QTest::newRow("negative") << "#-1" << no << photo << old << "Index out of range";
+        QTest::newRow("not a picture") << "#0" << no << photo << old << "Incorrect data type";
     }
     // The photo editor of Pizza, whose stored photo is an opaque PNG: a photo
     // not replaced keeps its bytes, never encoded again as a lossy JPG. A
@@ -555,13 +516,10 @@ private slots:
         description->setFocus();
         QTest::keyClick(description, Qt::Key_End, Qt::ControlModifier);
         paste(description, mime(picture(100, 80, true)));
-        const QString file = _book.dir->filePath("photo.png");
-        QFile out(file);
-        QVERIFY(out.open(QIODevice::WriteOnly));
-        out.write(answer == "picture" ? encoded(picture(400, 300, true), "PNG")
-                  : answer == "bomb"  ? pictureBomb("JPG")
-                                      : answer.toLatin1());
-        out.close();
+        const QString file = _book.dir->filePath("media/photo.png");
+        QVERIFY(writeFile(file, answer == "picture" ? encoded(picture(400, 300, true), "PNG")
+                                : answer == "bomb"  ? pictureBomb("JPG")
+                                                    : answer.toLatin1()));
         QString startFolder;
         QTimer::singleShot(0, this, [answer, file, &startFolder]() {
             QWidget* modal = QApplication::activeModalWidget();
