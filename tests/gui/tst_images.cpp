@@ -5,25 +5,21 @@
 #include "editing/editabledatalist.h"
 #include "images/dropimagelabel.h"
 #include "images/droptextedit.h"
-#include "images/imagelabel.h"
 #include "images/photoiconengine.h"
 #include "images/pictures.h"
 #include "images/webcamdialog.h"
 #include "lang/langmodel.h"
 #include "support/editingfixture.h"
 
-#include <QApplication>
 #include <QBuffer>
 #include <QCameraInfo>
 #include <QClipboard>
 #include <QFileDialog>
-#include <QLabel>
 #include <QMimeData>
 #include <QPainter>
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QScrollBar>
-#include <QTextDocument>
 #include <QTimer>
 
 #include <algorithm>
@@ -142,6 +138,7 @@ class TestImages : public QObject
 {
     Q_OBJECT
 
+    std::unique_ptr<ScratchDir> _dir; // the working folder
     SampleBook _book;
 
     void click(const QString& text)
@@ -158,10 +155,7 @@ private slots:
     void initTestCase()
     {
         QStandardPaths::setTestModeEnabled(true);
-        _book.dir.reset(new ScratchDir);
-        // Without their photo files the sample recipes hold the "no picture" value.
-        for (const char* sample : {"pizza.png", "hamburger.png", "shawarma.png"})
-            QFile::remove(_book.dir->filePath(QString("media/") + sample));
+        _dir.reset(new ScratchDir);
         const QByteArray small = encoded(picture(30, 10, true), "PNG");
         QVERIFY(writeFile("dish.jpg", encoded(picture(300, 150, false), "JPG")) &&
                 writeFile("wide.jpg", encoded(picture(400, 100, false), "JPG")) &&
@@ -172,12 +166,7 @@ private slots:
                 writeFile("b.Png", small) && writeFile("c.gif", small));
     }
     void init() { QVERIFY(picture(30, 20, false, Qt::blue).save("media/defphoto.png")); }
-    void cleanup()
-    {
-        std::unique_ptr<ScratchDir> dir = std::move(_book.dir);
-        _book.close();
-        _book.dir = std::move(dir);
-    }
+    void cleanup() { _book.close(); }
 
     void storedValues_data()
     {
@@ -357,8 +346,8 @@ private slots:
         QFETCH(QString, info);
         QList<QUrl> links;
         for (const QString& file : files)
-            links << QUrl::fromLocalFile(_book.dir->filePath(file));
-        const QString folder = QUrl::fromLocalFile(_book.dir->path()).toString();
+            links << QUrl::fromLocalFile(_dir->filePath(file));
+        const QString folder = QUrl::fromLocalFile(_dir->path()).toString();
         const std::unique_ptr<QMimeData> data(
             mime(content == "raw" ? QVariant(picture(400, 100, false))
                                   : QVariant(QString(content).replace("%1", folder)),
@@ -394,7 +383,7 @@ private slots:
     {
         QList<QUrl> links;
         for (const char* name : {"b.Png", "c.gif", "wide.jpg", "a.PNG"})
-            links << QUrl::fromLocalFile(_book.dir->filePath(name));
+            links << QUrl::fromLocalFile(_dir->filePath(name));
         DropTextEdit edit;
         MessageCapture messages;
         paste(&edit, mime("Mix well."));
@@ -434,7 +423,7 @@ private slots:
     // no picture too large: a blank pixel stands in for them.
     void textShowsOnlyItsOwnPictures()
     {
-        const QString file = _book.dir->filePath("dropped.png");
+        const QString file = _dir->filePath("dropped.png");
         const QStringList sources{dataUrl(encoded(picture(60, 40, true), "PNG")),
                                   dataUrl(pictureBomb("PNG")), QUrl::fromLocalFile(file).toString(),
                                   file};
@@ -501,7 +490,7 @@ private slots:
         description->setFocus();
         QTest::keyClick(description, Qt::Key_End, Qt::ControlModifier);
         paste(description, mime(picture(100, 80, true)));
-        const QString file = _book.dir->filePath("media/photo.png");
+        const QString file = _dir->filePath("media/photo.png");
         QVERIFY(writeFile(file, answer == "picture" ? encoded(picture(400, 300, true), "PNG")
                                 : answer == "bomb"  ? pictureBomb("JPG")
                                                     : answer.toLatin1()));
