@@ -1,6 +1,6 @@
-// Picture widgets: the display rule, stored values, drops of picture data,
-// HTML and URLs (downloaded from a local server), the photo editor, list
-// icons and the camera dialog.
+// Picture widgets: the display rule, stored values, drops and pastes of
+// pictures, HTML and links, the photo editor, list icons and the camera
+// dialog.
 #include "data/recipebook.h"
 #include "editing/editabledatalist.h"
 #include "images/dropimagelabel.h"
