@@ -316,42 +316,47 @@ private slots:
 
     void labelTakesDrops_data()
     {
-        QTest::addColumn<QString>("content");   // "raw" picture, <html> (%1: the folder) or text
-        QTest::addColumn<QStringList>("files"); // dropped as links
+        QTest::addColumn<QVariant>("content"); // a picture, HTML or text
+        QTest::addColumn<QList<QUrl>>("links");
         QTest::addColumn<QSize>("shown");
         QTest::addColumn<QString>("info");
-        const QString png = "<img src=\"" + dataUrl(encoded(picture(60, 40, true), "PNG")) + "\">";
-        const QString svg = "<img src=\"data:image/svg+xml;base64,PHN2Zz48L3N2Zz4=\">";
-        const QString unknown = "Unknown format", no;
-        QTest::newRow("raw picture") << "raw" << QStringList() << QSize(200, 50) << no;
-        QTest::newRow("data url") << "<p>look</p>" + png << QStringList() << QSize(60, 40) << no;
-        QTest::newRow("long format name") << svg << QStringList() << QSize(0, 0) << unknown;
-        QTest::newRow("plain words") << "just words" << QStringList() << QSize(0, 0) << unknown;
+        const auto link = [this](const char* name) {
+            return QUrl::fromLocalFile(_dir->filePath(name));
+        };
+        const auto img = [](const QString& source) {
+            return QVariant("<img src=\"" + source + "\">");
+        };
+        const QString png = dataUrl(encoded(picture(60, 40, true), "PNG"));
+        const QString svg = "data:image/svg+xml;base64,PHN2Zz48L3N2Zz4=",
+                      unknown = "Unknown format";
+        const QList<QUrl> none;
+        const QSize no(0, 0);
+        QTest::newRow("raw picture")
+            << QVariant(picture(400, 100, false)) << none << QSize(200, 50) << QString();
+        QTest::newRow("data url") << img(png) << none << QSize(60, 40) << QString();
+        QTest::newRow("long format name") << img(svg) << none << no << unknown;
+        QTest::newRow("plain words") << QVariant("just words") << none << no << unknown;
         QTest::newRow("html address")
-            << "<img src=\"%1/dish.jpg\">" << QStringList() << QSize(200, 100) << no;
+            << img(link("dish.jpg").toString()) << none << QSize(200, 100) << QString();
         QTest::newRow("broken link, then a file")
-            << no << QStringList{"broken.png", "dropped.png"} << QSize(50, 80) << no;
+            << QVariant() << QList<QUrl>{link("broken.png"), link("dropped.png")} << QSize(50, 80)
+            << QString();
         QTest::newRow("html and link of one picture")
-            << "<img src=\"%1/once.png\">" << QStringList{"once.png"} << QSize(20, 20) << no;
-        QTest::newRow("download too large") << no << QStringList{"bomb.png"} << QSize(0, 0) << no;
+            << img(link("once.png").toString()) << QList<QUrl>{link("once.png")} << QSize(20, 20)
+            << QString();
+        QTest::newRow("download too large")
+            << QVariant() << QList<QUrl>{link("bomb.png")} << no << QString();
     }
     // A raw picture, else the pictures of the HTML, else the links one after
     // another: the first that gives a picture ends the search, so a picture
     // is fetched once.
     void labelTakesDrops()
     {
-        QFETCH(QString, content);
-        QFETCH(QStringList, files);
+        QFETCH(QVariant, content);
+        QFETCH(QList<QUrl>, links);
         QFETCH(QSize, shown);
         QFETCH(QString, info);
-        QList<QUrl> links;
-        for (const QString& file : files)
-            links << QUrl::fromLocalFile(_dir->filePath(file));
-        const QString folder = QUrl::fromLocalFile(_dir->path()).toString();
-        const std::unique_ptr<QMimeData> data(
-            mime(content == "raw" ? QVariant(picture(400, 100, false))
-                                  : QVariant(QString(content).replace("%1", folder)),
-                 links));
+        const std::unique_ptr<QMimeData> data(mime(content, links));
         DropImageLabel label;
         QLabel infoLabel;
         label.infoLabel = &infoLabel;
@@ -368,12 +373,12 @@ private slots:
         else
             label.getImagesFromMimeData(data.get());
         QCOMPARE(drop.isAccepted(), enter.isAccepted());
-        QTRY_COMPARE(messages.contains(Refused), files.contains("bomb.png"));
+        QTRY_COMPARE(messages.contains(Refused), links.value(0).fileName() == "bomb.png");
         QTRY_COMPARE(shownSize(label), shown);
         QCOMPARE(label.empty, shown.isEmpty());
         QCOMPARE(infoLabel.text(), info);
         // Links are fetched only when nothing before them gave a picture.
-        QCOMPARE(messages.count("url:"), content.contains("%1") ? 0 : links.size());
+        QCOMPARE(messages.count("url:"), content.toString().contains("file:") ? 0 : links.size());
     }
 
     // Text, and links to what is not a picture, arrive as text. Raw pictures
