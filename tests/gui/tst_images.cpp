@@ -435,13 +435,12 @@ private slots:
         DropTextEdit edit;
         MessageCapture messages;
         edit.setHtml("<p>Stir</p><img src=\"" + sources.join("\"><img src=\"") + "\">");
-        QStringList shown;
-        for (const QString& source : sources)
-            shown << QString::number(
-                qvariant_cast<QImage>(
-                    edit.document()->resource(QTextDocument::ImageResource, source))
-                    .width());
-        QCOMPARE(shown, (QStringList{"60", "1", "1", "1"}));
+        QList<int> shown;
+        for (const QString& source : sources) {
+            const QVariant image = edit.document()->resource(QTextDocument::ImageResource, source);
+            shown << qvariant_cast<QImage>(image).width();
+        }
+        QCOMPARE(shown, (QList<int>{60, 1, 1, 1}));
         QCOMPARE(messages.count(Refused), 1);
         QCOMPARE(::imageSources(edit.bodyHtml()), sources); // stored again as they were
     }
