@@ -240,6 +240,7 @@ class TestExchange : public QObject
 
     std::unique_ptr<TestServer> _server;
     QTemporaryDir _settings;
+    std::unique_ptr<WindowFixture> _window; // one for the rows of the import table
 
 private slots:
     void initTestCase()
@@ -248,6 +249,12 @@ private slots:
         _server.reset(new TestServer);
         QVERIFY(_server->isListening());
     }
+    void init()
+    {
+        if (QTest::currentTestFunction() != QByteArray("importRecipes"))
+            _window.reset();
+    }
+    void cleanup() { qDeleteAll(modalWatchers().children()); } // the row's dialog answers
 
     // Through File > Import recipe, or a file dropped on the recipe list ("drop:").
     void importRecipes_data()
@@ -296,15 +303,18 @@ private slots:
         QFETCH(QString, path);
         QFETCH(QStringList, added);
         QFETCH(QString, message);
-        WindowFixture fixture;
-        MainWindow* window = fixture.window;
+        if (!_window)
+            _window.reset(new WindowFixture);
+        MainWindow* window = _window->window;
+        window->document.modified = false;
+        window->statusBar()->clearMessage();
         auto* recipes = qobject_cast<EditableRecipeList*>(window->editors.front());
         const int before = recipes->list->count();
         const int rowsBefore = bookRecipes(window->document).size();
         Answers answers{_server->source(path), {}, path == "/silent"};
         answerWindow(&answers);
         if (path.startsWith("drop:")) {
-            answers.source = fixture.scratch.filePath(path.mid(5));
+            answers.source = _window->scratch.filePath(path.mid(5));
             QVERIFY(writeFile(answers.source,
                               recipePage("{'@type':'Recipe','name':'Dropped'}", false)));
             QMimeData data;
@@ -340,7 +350,8 @@ private slots:
         QVERIFY(recipe.description.contains(answers.source.toHtmlEscaped()));
     }
 
-    // Pictures of the web go through the program's own picture rule.
+    // Pictures of the web go through the program's own picture rule (a larger one is
+    // scaled, "site with a graph", and a page is no picture, "pictures that do not load").
     void storedPicture_data()
     {
         QTest::addColumn<QByteArray>("bytes");
@@ -358,9 +369,7 @@ private slots:
         huge.replace(29, 4,
                      QByteArray::fromHex(QByteArray::number(~crc, 16).rightJustified(8, '0')));
         QTest::newRow("PNG of display size") << small << "same bytes";
-        QTest::newRow("larger PNG") << pngPicture(300, 150) << "200x100";
         QTest::newRow("900 megapixels") << huge << "none";
-        QTest::newRow("no picture") << QByteArray("<html></html>") << "none";
     }
 
     void storedPicture()
