@@ -11,21 +11,20 @@
 
 namespace {
 
-QByteArray page(const QByteArray& head, const QByteArray& body = QByteArray())
-{
-    return "<!DOCTYPE html><html><head><title>t</title>" + head + "</head><body>" + body +
-           "</body></html>";
-}
-
 // Test texts are written with single quotes where the page has double ones.
-QByteArray q(const char* text)
+QByteArray q(const QByteArray& text)
 {
     return QByteArray(text).replace('\'', '"');
 }
 
-QByteArray ldJson(const QByteArray& json)
+// A page with JSON-LD blocks in its head, and a body.
+QByteArray page(const QByteArrayList& blocks, const QByteArray& body = QByteArray())
 {
-    return "<script type=\"application/ld+json\">" + json + "</script>";
+    QByteArray head;
+    for (const QByteArray& json : blocks)
+        head += "<script type=\"application/ld+json\">" + q(json) + "</script>";
+    return "<!DOCTYPE html><html><head><title>t</title>" + head + "</head><body>" + body +
+           "</body></html>";
 }
 
 // "name | ingredients; | tags, | rating/best | images, | steps with sections as [name]"
@@ -74,60 +73,51 @@ private slots:
     {
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QStringList>("expected");
-        QTest::newRow("graph with page, organisation and recipe; image by reference")
-            << page(ldJson(q(
-                   "{'@context':'https://schema.org','@graph':[\n"
-                   "{'@type':'WebPage','@id':'https://x.test/p#page','name':'Page'},\n"
-                   "{'@type':'ImageObject','@id':'https://x.test/p#img','url':'/img/pie.jpg'},\n"
-                   "{'@type':'Recipe','name':'Apple pie','image':{'@id':'https://x.test/p#img'},\n"
-                   "'recipeIngredient':['3 apples','200 g flour'],\n"
-                   "'recipeCategory':'Dessert','keywords':'apple, pie, dessert',\n"
-                   "'aggregateRating':{'@type':'AggregateRating','ratingValue':'4.5'},\n"
-                   "'recipeInstructions':[{'@type':'HowToStep','text':'Peel.'},{'@type':'HowToStep'"
-                   ",'text':'Bake.'}]}]}")))
+        QTest::newRow("graph with page and recipe; image by reference")
+            << page({"{'@context':'https://"
+                     "schema.org','@graph':[{'@type':'WebPage','name':'Page'},\n"
+                     "{'@type':'ImageObject','@id':'https://x.test/p#img','url':'/img/pie.jpg'},"
+                     "{'@type':'Recipe','name':'Apple pie','image':{'@id':'https://x.test/p#img'},"
+                     "'recipeIngredient':['3 apples','200 g flour'],'recipeCategory':'Dessert',"
+                     "'keywords':'apple, pie, dessert','aggregateRating':{'@type':"
+                     "'AggregateRating','ratingValue':'4.5'},'recipeInstructions':[{'@type':"
+                     "'HowToStep','text':'Peel.'},{'@type':'HowToStep','text':'Bake.'}]}]}"})
             << QStringList{"Apple pie | 3 apples; 200 g flour | Dessert, apple, pie | 4.5/5 | "
                            "https://x.test/img/pie.jpg | Peel.; Bake."};
         QTest::newRow("type as a list, sections, ImageObject list, entities")
-            << page(ldJson(q("[{'@type':['Recipe','NewsArticle'],'name':'Fish &amp; chips',\n"
-                             "'image':[{'@type':'ImageObject','contentUrl':'a.png'},'b.png'],\n"
-                             "'keywords':['fried','Fried',' fish '],\n"
-                             "'aggregateRating':{'ratingValue':8,'bestRating':'10'},\n"
-                             "'recipeInstructions':[{'@type':'HowToSection','name':'Fish',\n"
-                             "'itemListElement':[{'@type':'HowToStep','text':'Batter.'},{'@type':'"
-                             "HowToStep','name':'Fry.'}]},\n"
-                             "{'@type':'HowToSection','name':'Chips','itemListElement':[{'@type':'"
-                             "HowToStep','text':'Cut.'}]}]}]")))
+            << page(
+                   {"[{'@type':['Recipe','NewsArticle'],'name':'Fish &amp; chips','image':[{"
+                    "'@type':'ImageObject','contentUrl':'a.png'},'b.png'],'keywords':['fried',"
+                    "'Fried',' fish '],'aggregateRating':{'ratingValue':8,'bestRating':'10'},"
+                    "'recipeInstructions':[{'@type':'HowToSection','name':'Fish','itemListElement':"
+                    "[{'@type':'HowToStep','text':'Batter.'},{'@type':'HowToStep','name':'Fry.'}]},"
+                    "{'@type':'HowToSection','name':'Chips','itemListElement':[{'@type':"
+                    "'HowToStep','text':'Cut.'}]}]}]"})
             << QStringList{"Fish & chips |  | fried, fish | 8/10 | https://x.test/dir/a.png, "
                            "https://x.test/dir/b.png | [Fish] Batter.; Fry. [Chips] Cut."};
         QTest::newRow("Microdata only")
-            << page("", q("<div itemscope itemtype='http://schema.org/Recipe'>\n"
-                          "<h1 itemprop='name'>Borscht</h1><img itemprop='image' src='/b.jpg'>\n"
-                          "<meta itemprop='recipeCuisine' content='Ukrainian'>\n"
-                          "<div itemprop='aggregateRating' itemscope "
-                          "itemtype='http://schema.org/AggregateRating'>\n"
-                          "<span itemprop='ratingValue'>3</span></div>\n"
-                          "<ul><li itemprop='recipeIngredient'>1 beet</li><li "
-                          "itemprop='recipeIngredient'>2 l <b>water</b></li></ul>\n"
-                          "<ol itemprop='recipeInstructions'><li>Boil.</li><li>Serve "
-                          "<i>hot</i>.</li></ol></div>"))
+            << page({},
+                    q("<div itemscope itemtype='http://schema.org/Recipe'>\n<h1 itemprop='name'>"
+                      "Borscht</h1><img itemprop='image' src='/b.jpg'><meta itemprop="
+                      "'recipeCuisine' content='Ukrainian'><div itemprop='aggregateRating' "
+                      "itemscope itemtype='http://schema.org/AggregateRating'><span itemprop="
+                      "'ratingValue'>3</span></div><ul><li itemprop='recipeIngredient'>1 beet"
+                      "</li><li itemprop='recipeIngredient'>2 l <b>water</b></li></ul>\n<ol "
+                      "itemprop='recipeInstructions'><li>Boil.</li><li>Serve <i>hot</i>.</li>"
+                      "</ol></div>"))
             << QStringList{"Borscht | 1 beet; 2 l water | Ukrainian | 3/5 | https://x.test/b.jpg | "
                            "Boil.; Serve hot."};
         QTest::newRow("two recipes, a broken block beside them, one repeated")
-            << page(ldJson(q("{'@type':'Recipe','name':'One'}")) + ldJson("{\"@type\": broken") +
-                    ldJson(
-                        q("[{'@type':'Recipe','name':'Two','recipeInstructions':'Mix.\\nServe.'},\n"
-                          "{'@type':'Recipe','name':'One'}]")))
+            << page({"{'@type':'Recipe','name':'One'}", "{'@type': broken",
+                     "[{'@type':'Recipe','name':'Two','recipeInstructions':'Mix.\\nServe.'},"
+                     "{'@type':'Recipe','name':'One'}]"})
             << QStringList{"One |  |  | - |  | ", "Two |  |  | - |  | Mix.; Serve."};
-        QTest::newRow("a JSON-LD file") << QByteArray(q("{'@type':'Recipe','name':'Soup'}"))
-                                        << QStringList{"Soup |  |  | - |  | "};
-        QTest::newRow("no recipe")
-            << page(ldJson(q("{'@type':'Article','name':'News'}"))) << QStringList{};
-        QString deep;
-        for (int i = 0; i < 5000; ++i)
-            deep += "{\"a\":[";
+        QTest::newRow("a JSON-LD file")
+            << q("{'@type':'Recipe','name':'Soup'}") << QStringList{"Soup |  |  | - |  | "};
+        QTest::newRow("no recipe") << page({"{'@type':'Article','name':'News'}"}) << QStringList{};
+        const QByteArray deep = QByteArray("{'a':[").repeated(5000);
         QTest::newRow("deeply nested JSON")
-            << page(ldJson(deep.toUtf8()) +
-                        ldJson(deep.toUtf8() + q("{'@type':'Recipe','name':'Deep'}")),
+            << page({deep, deep + "{'@type':'Recipe','name':'Deep'}"},
                     QByteArray(20000, '<') + QByteArray("<div>").repeated(20000))
             << QStringList{};
     }
