@@ -13,23 +13,17 @@ namespace {
 // A translation page read from a file: its script translates the text in the
 // address fragment "#en/<language>/<text>" from a small dictionary, or shows
 // nothing for a text it does not know.
-const char Page[] = R"page(<!DOCTYPE html>
-<html><head><meta charset="utf-8"></head><body>
-<div id="result_box"></div>
-<script>
-var words = {
-  fr: {"Open": "ouvrir", "Save as": "enregistrer sous", "First\nSecond": "premier\nsecond"},
-  de: {"Open": "öffnen", "Save as": "speichern unter", "Close": "schließen"}
-};
+const char Page[] = R"page(<!DOCTYPE html><meta charset="utf-8"><div id="result_box"></div><script>
+var words = {fr: {"Open": "ouvrir", "Save as": "enregistrer sous",
+  "First\nSecond": "premier\nsecond"},
+  de: {"Open": "öffnen", "Save as": "speichern unter", "Close": "schließen"}};
 var parts = decodeURIComponent(location.hash.substring(1)).split("/");
-var known = words[parts[1]] || {};
-var text = parts.slice(2).join("/");
+var known = words[parts[1]] || {}, text = parts.slice(2).join("/");
 if (known.hasOwnProperty(text)) {
   var span = document.createElement("span");
   span.textContent = known[text];
   document.getElementById("result_box").appendChild(span);
-}
-</script></body></html>)page";
+}</script>)page";
 
 QByteArray readFile(const QString& path)
 {
