@@ -187,7 +187,7 @@ QStringList bookRecipes(Document& document, int skip = 0)
     return recipes;
 }
 
-// The names of the recipes a book or an exported file holds, or "-".
+// The names of the recipes a book or an exported JSON-LD file holds, or "-".
 QString namesIn(const QString& name)
 {
     QStringList names;
@@ -195,10 +195,7 @@ QString namesIn(const QString& name)
     if (name.endsWith(".carb") && QFile::exists(name) && book.setDataStructure() &&
         book.OpenDocument(name))
         names = queryRows("SELECT name FROM Recipes ORDER BY id");
-    QByteArray json = readFile(name);
-    if (name.endsWith(".html")) // the JSON-LD of the page's head
-        json = json.mid(json.indexOf("ld+json\">") + 9).split('<').first();
-    for (const QJsonValue& recipe : QJsonDocument::fromJson(json).array())
+    for (const QJsonValue& recipe : QJsonDocument::fromJson(readFile(name)).array())
         names << recipe.toObject().value("name").toString();
     return names.isEmpty() ? "-" : names.join(", ");
 }
@@ -437,8 +434,6 @@ private slots:
                      "new.carb: -"},
                     {"export JSON-LD", "--export book.carb --to out.json", 0,
                      "Recipes exported: 1\n", "out.json: One"},
-                    {"export web page", "--export book.carb --to out.html", 0,
-                     "Recipes exported: 1\n", "out.html: One"},
                     {"--into without --import", "--into new.carb", 2,
                      "Use --import SOURCE... --into BOOK.carb or --export BOOK.carb --to "
                      "OUT.json|OUT.html\n",
