@@ -80,11 +80,9 @@ struct TestServer : QTcpServer
         // Inside their JSON, sites write "</" as "<\\/" so as not to end the script.
         const QByteArray evil = "<script>evil<\\/script>";
         pages["/site.html"] = response(recipePage(
-            "{'@context':'https://schema.org','@graph':[{'@type':'WebPage','@id':'#page'},"
-            "{'@type':'ImageObject','@id':'#image','url':'/picture.png'},"
-            "{'@type':['Recipe'],'name':'Apple pie','image':{'@id':'#image'},"
-            "'recipeIngredient':['3 apples','200 g flour'],'keywords':'baking, apple',"
-            "'aggregateRating':{'ratingValue':4.5}}]}"));
+            "{'@type':['Recipe'],'name':'Apple pie','image':{'@type':'ImageObject','url':"
+            "'/picture.png'},'recipeIngredient':['3 apples','200 g flour'],'keywords':'baking, "
+            "apple','aggregateRating':{'ratingValue':4.5}}"));
         pages["/two.html"] = response(
             recipePage("[{'@type':'Recipe','name':'One'},{'@type':'Recipe','name':'Two'}]"));
         pages["/nopicture.html"] = response(
@@ -259,7 +257,7 @@ private slots:
         const char *one = "Recipes imported: 1", *none = "",
                    *tooLarge = "The download is larger than the limit of 8 MB.";
         const char* rows[][4] = {
-            {"site with a graph and a picture", "/site.html",
+            {"site with a picture", "/site.html",
              "Apple pie | 3 pcs. apples, 200 g flour | baking, apple | 9 | 200x100", one},
             {"two recipes", "/two.html", "One |  |  | 5 | none;Two |  |  | 5 | none",
              "Recipes imported: 2"},
@@ -340,7 +338,7 @@ private slots:
     }
 
     // Pictures of the web go through the program's own picture rule (a larger one is
-    // scaled, "site with a graph", and a page is no picture, "pictures that do not load").
+    // scaled, "site with a picture", and a page is no picture, "pictures that do not load").
     void storedPicture()
     {
         const QByteArray small = pngPicture(150, 100);
