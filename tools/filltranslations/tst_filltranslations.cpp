@@ -162,7 +162,7 @@ private slots:
     }
 
     // The tool run on a table (also given on standard input): its exit code, the table
-    // afterwards, what it prints for review and a part of what it says on standard error.
+    // afterwards, what it prints for review and some of what it says on standard error.
     void tool_data()
     {
         QTest::addColumn<QStringList>("arguments");
