@@ -11,21 +11,20 @@
 
 namespace {
 
-QByteArray page(const QByteArray& head, const QByteArray& body = QByteArray())
-{
-    return "<!DOCTYPE html><html><head><title>t</title>" + head + "</head><body>" + body +
-           "</body></html>";
-}
-
 // Test texts are written with single quotes where the page has double ones.
-QByteArray q(const char* text)
+QByteArray q(const QByteArray& text)
 {
     return QByteArray(text).replace('\'', '"');
 }
 
-QByteArray ldJson(const QByteArray& json)
+// A page with JSON-LD blocks in its head, and a body.
+QByteArray page(const QByteArrayList& blocks, const QByteArray& body = QByteArray())
 {
-    return "<script type=\"application/ld+json\">" + json + "</script>";
+    QByteArray head;
+    for (const QByteArray& json : blocks)
+        head += "<script type=\"application/ld+json\">" + q(json) + "</script>";
+    return "<!DOCTYPE html><html><head><title>t</title>" + head + "</head><body>" + body +
+           "</body></html>";
 }
 
 // "name | ingredients; | tags, | rating/best | images, | steps with sections as [name]"
@@ -74,61 +73,51 @@ private slots:
     {
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QStringList>("expected");
-        QTest::newRow("graph with page, organisation and recipe; image by reference")
-            << page(ldJson(q(
-                   "{'@context':'https://schema.org','@graph':[\n"
-                   "{'@type':'WebPage','@id':'https://x.test/p#page','name':'Page'},\n"
-                   "{'@type':'Organization','@id':'https://x.test/#org','name':'Site'},\n"
-                   "{'@type':'ImageObject','@id':'https://x.test/p#img','url':'/img/pie.jpg'},\n"
-                   "{'@type':'Recipe','name':'Apple pie','image':{'@id':'https://x.test/p#img'},\n"
-                   "'recipeIngredient':['3 apples','200 g flour'],\n"
-                   "'recipeCategory':'Dessert','keywords':'apple, pie, dessert',\n"
-                   "'aggregateRating':{'@type':'AggregateRating','ratingValue':'4.5'},\n"
-                   "'recipeInstructions':[{'@type':'HowToStep','text':'Peel.'},{'@type':'HowToStep'"
-                   ",'text':'Bake.'}]}]}")))
+        QTest::newRow("graph with page and recipe; image by reference")
+            << page({"{'@context':'https://"
+                     "schema.org','@graph':[{'@type':'WebPage','name':'Page'},\n"
+                     "{'@type':'ImageObject','@id':'https://x.test/p#img','url':'/img/pie.jpg'},"
+                     "{'@type':'Recipe','name':'Apple pie','image':{'@id':'https://x.test/p#img'},"
+                     "'recipeIngredient':['3 apples','200 g flour'],'recipeCategory':'Dessert',"
+                     "'keywords':'apple, pie, dessert','aggregateRating':{'@type':"
+                     "'AggregateRating','ratingValue':'4.5'},'recipeInstructions':[{'@type':"
+                     "'HowToStep','text':'Peel.'},{'@type':'HowToStep','text':'Bake.'}]}]}"})
             << QStringList{"Apple pie | 3 apples; 200 g flour | Dessert, apple, pie | 4.5/5 | "
                            "https://x.test/img/pie.jpg | Peel.; Bake."};
         QTest::newRow("type as a list, sections, ImageObject list, entities")
-            << page(ldJson(q("[{'@type':['Recipe','NewsArticle'],'name':'Fish &amp; chips',\n"
-                             "'image':[{'@type':'ImageObject','contentUrl':'a.png'},'b.png'],\n"
-                             "'keywords':['fried','Fried',' fish '],\n"
-                             "'aggregateRating':{'ratingValue':8,'bestRating':'10'},\n"
-                             "'recipeInstructions':[{'@type':'HowToSection','name':'Fish',\n"
-                             "'itemListElement':[{'@type':'HowToStep','text':'Batter.'},{'@type':'"
-                             "HowToStep','name':'Fry.'}]},\n"
-                             "{'@type':'HowToSection','name':'Chips','itemListElement':[{'@type':'"
-                             "HowToStep','text':'Cut.'}]}]}]")))
+            << page(
+                   {"[{'@type':['Recipe','NewsArticle'],'name':'Fish &amp; chips','image':[{"
+                    "'@type':'ImageObject','contentUrl':'a.png'},'b.png'],'keywords':['fried',"
+                    "'Fried',' fish '],'aggregateRating':{'ratingValue':8,'bestRating':'10'},"
+                    "'recipeInstructions':[{'@type':'HowToSection','name':'Fish','itemListElement':"
+                    "[{'@type':'HowToStep','text':'Batter.'},{'@type':'HowToStep','name':'Fry.'}]},"
+                    "{'@type':'HowToSection','name':'Chips','itemListElement':[{'@type':"
+                    "'HowToStep','text':'Cut.'}]}]}]"})
             << QStringList{"Fish & chips |  | fried, fish | 8/10 | https://x.test/dir/a.png, "
                            "https://x.test/dir/b.png | [Fish] Batter.; Fry. [Chips] Cut."};
         QTest::newRow("Microdata only")
-            << page("", q("<div itemscope itemtype='http://schema.org/Recipe'>\n"
-                          "<h1 itemprop='name'>Borscht</h1><img itemprop='image' src='/b.jpg'>\n"
-                          "<meta itemprop='recipeCuisine' content='Ukrainian'>\n"
-                          "<div itemprop='aggregateRating' itemscope "
-                          "itemtype='http://schema.org/AggregateRating'>\n"
-                          "<span itemprop='ratingValue'>3</span></div>\n"
-                          "<ul><li itemprop='recipeIngredient'>1 beet</li><li "
-                          "itemprop='recipeIngredient'>2 l <b>water</b></li></ul>\n"
-                          "<ol itemprop='recipeInstructions'><li>Boil.</li><li>Serve "
-                          "<i>hot</i>.</li></ol></div>"))
+            << page({},
+                    q("<div itemscope itemtype='http://schema.org/Recipe'>\n<h1 itemprop='name'>"
+                      "Borscht</h1><img itemprop='image' src='/b.jpg'><meta itemprop="
+                      "'recipeCuisine' content='Ukrainian'><div itemprop='aggregateRating' "
+                      "itemscope itemtype='http://schema.org/AggregateRating'><span itemprop="
+                      "'ratingValue'>3</span></div><ul><li itemprop='recipeIngredient'>1 beet"
+                      "</li><li itemprop='recipeIngredient'>2 l <b>water</b></li></ul>\n<ol "
+                      "itemprop='recipeInstructions'><li>Boil.</li><li>Serve <i>hot</i>.</li>"
+                      "</ol></div>"))
             << QStringList{"Borscht | 1 beet; 2 l water | Ukrainian | 3/5 | https://x.test/b.jpg | "
                            "Boil.; Serve hot."};
         QTest::newRow("two recipes, a broken block beside them, one repeated")
-            << page(ldJson(q("{'@type':'Recipe','name':'One'}")) + ldJson("{\"@type\": broken") +
-                    ldJson(
-                        q("[{'@type':'Recipe','name':'Two','recipeInstructions':'Mix.\\nServe.'},\n"
-                          "{'@type':'Recipe','name':'One'}]")))
+            << page({"{'@type':'Recipe','name':'One'}", "{'@type': broken",
+                     "[{'@type':'Recipe','name':'Two','recipeInstructions':'Mix.\\nServe.'},"
+                     "{'@type':'Recipe','name':'One'}]"})
             << QStringList{"One |  |  | - |  | ", "Two |  |  | - |  | Mix.; Serve."};
-        QTest::newRow("a JSON-LD file") << QByteArray(q("{'@type':'Recipe','name':'Soup'}"))
-                                        << QStringList{"Soup |  |  | - |  | "};
-        QTest::newRow("no recipe")
-            << page(ldJson(q("{'@type':'Article','name':'News'}"))) << QStringList{};
-        QString deep;
-        for (int i = 0; i < 5000; ++i)
-            deep += "{\"a\":[";
+        QTest::newRow("a JSON-LD file")
+            << q("{'@type':'Recipe','name':'Soup'}") << QStringList{"Soup |  |  | - |  | "};
+        QTest::newRow("no recipe") << page({"{'@type':'Article','name':'News'}"}) << QStringList{};
+        const QByteArray deep = QByteArray("{'a':[").repeated(5000);
         QTest::newRow("deeply nested JSON")
-            << page(ldJson(deep.toUtf8()) +
-                        ldJson(deep.toUtf8() + q("{'@type':'Recipe','name':'Deep'}")),
+            << page({deep, deep + "{'@type':'Recipe','name':'Deep'}"},
                     QByteArray(20000, '<') + QByteArray("<div>").repeated(20000))
             << QStringList{};
     }
@@ -159,14 +148,10 @@ private slots:
             "1 large onion|1||large onion|",
             "200 г муки|200|г|муки|",
             "2 ст. л. сахара|2|ст. л.|сахара|",
-            "1 ч. л. соды|1|ч. л.|соды|",
-            "3 шт. яйца|3|шт.|яйца|",
             "2 c. à soupe d'huile|2|c. à soupe|huile|",
             "1 pincée de sel|1|pincée|sel|",
             "1/2 c. à café de cannelle|0.5|c. à café|cannelle|",
             "2 EL Zucker|2|EL|Zucker|",
-            "1 Prise Salz|1|Prise|Salz|",
-            "3 Stück Eier|3|Stück|Eier|",
             "4 glass wine|4|Glass|wine|",
             "2 (8 oz) packages cream cheese|2|package|cream cheese|(8 oz)",
             "Мука пшеничная — 200 г|200|г|Мука пшеничная|",
@@ -189,15 +174,28 @@ private slots:
               "expected");
     }
 
+    // Into a book with "Flour" of its own unit name "Tbsp" and an unrelated recipe "Pie";
+    // when a step fails (here the tags) the book stays as it was.
+    void addsRecipeToBook_data()
+    {
+        QTest::addColumn<bool>("tagsRefused");
+        QTest::newRow("added") << false;
+        QTest::newRow("tags refused") << true;
+    }
+
     void addsRecipeToBook()
     {
-        // The book has "Flour" with its own unit name "Tbsp" and an unrelated recipe "Pie".
+        QFETCH(bool, tagsRefused);
         const QVariant unit[] = {"Tbsp"};
         const QVariant flour[] = {"Flour", _book->addRow(Book::Units, unit, 1)};
         _book->addRow(Book::Ingredients, flour, 2);
         const QVariant pie[] = {"Pie"};
         _book->addRow(Book::Recipes, pie, 1);
-
+        if (tagsRefused)
+            QSqlQuery(_book->db).exec("DROP TABLE RecipeTags");
+        const QString counts = "SELECT (SELECT COUNT(*) FROM Ingredients), (SELECT COUNT(*) FROM "
+                               "Recipes), (SELECT COUNT(*) FROM Units)";
+        const QStringList before = queryRows(counts);
         WebRecipe recipe;
         recipe.name = "Pie";
         recipe.description = "<script>alert(1)</script>";
@@ -208,10 +206,14 @@ private slots:
         recipe.currency = "USD";
         recipe.prepTime = "PT1H15M";
         recipe.source = "https://x.test/pie";
-        RecipeMapper mapper(*_book, "usd");
-        const int id = mapper.add(recipe, QByteArray());
-        QVERIFY(id > 0);
-
+        MessageCapture capture;
+        const int id = RecipeMapper(*_book, "usd").add(recipe, QByteArray());
+        QCOMPARE(capture.contains("Recipe not added: Pie"), tagsRefused);
+        if (tagsRefused) {
+            QCOMPARE(id, -1);
+            QCOMPARE(queryRows(counts), before);
+            return;
+        }
         Recipe stored;
         _book->getRecipe(id, stored);
         QCOMPARE(stored.name, QStringLiteral("Pie (2)"));
@@ -221,7 +223,7 @@ private slots:
             lines << QString::number(line.quantity) + " " + line.unit + " " + line.ingredient;
         QCOMPARE(lines, QStringList({"2 Tbsp Flour", "3 pcs. eggs", "0 ----- salt"}));
         QCOMPARE(stored.tags, std::vector<QString>{"Baking"});
-        QCOMPARE(queryRows("SELECT COUNT(*) FROM Ingredients"), QStringList{"3"});
+        QCOMPARE(queryRows(counts).first().section(' ', 0, 0), QStringLiteral("3"));
         QCOMPARE(queryRows("SELECT expenses FROM Recipes WHERE id=" + QString::number(id)),
                  QStringList{"3.5"});
         QVERIFY(stored.description.contains("&lt;script&gt;alert(1)&lt;/script&gt;"));
@@ -230,39 +232,17 @@ private slots:
         QVERIFY(stored.description.contains("2 tablespoons flour, sifted"));
     }
 
-    void failedRecipeLeavesBookAsItWas()
-    {
-        // A tag table that refuses rows makes the last step fail.
-        QSqlQuery(_book->db).exec("DROP TABLE RecipeTags");
-        const QStringList before = queryRows("SELECT COUNT(*) FROM Ingredients") +
-                                   queryRows("SELECT COUNT(*) FROM Recipes");
-        WebRecipe recipe;
-        recipe.name = "Cake";
-        recipe.ingredients = QStringList{"1 cup sugar"};
-        recipe.tags = QStringList{"Sweet"};
-        MessageCapture capture;
-        QCOMPARE(RecipeMapper(*_book, "USD").add(recipe, QByteArray()), -1);
-        QCOMPARE(queryRows("SELECT COUNT(*) FROM Ingredients") +
-                     queryRows("SELECT COUNT(*) FROM Recipes"),
-                 before);
-        QCOMPARE(queryRows("SELECT COUNT(*) FROM Units"), QStringList{"0"});
-        QVERIFY(capture.contains("Recipe not added: Cake"));
-    }
-
     void durations_data()
     {
         QTest::addColumn<QString>("iso");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("hours and minutes") << "PT1H15M"
-                                           << "1 h 15 min";
-        QTest::newRow("minutes over an hour") << "PT90M"
-                                              << "1 h 30 min";
-        QTest::newRow("day") << "P1DT2H"
-                             << "1 d 2 h";
-        QTest::newRow("zero") << "PT0S"
-                              << "0 min";
-        QTest::newRow("not a duration") << "about an hour"
-                                        << "about an hour";
+        const char* rows[][2] = {{"PT1H15M", "1 h 15 min"},
+                                 {"PT90M", "1 h 30 min"},
+                                 {"P1DT2H", "1 d 2 h"},
+                                 {"PT0S", "0 min"},
+                                 {"about an hour", "about an hour"}};
+        for (const auto& row : rows)
+            QTest::newRow(row[0]) << QString(row[0]) << QString(row[1]);
     }
 
     void durations()
