@@ -39,8 +39,10 @@ private slots:
                        "<p>Свёкла: 0.25 кг</p><b>Crème brûlée</b><ul><li>Käse: 2 Stück</li></ul>"
                        "<img src=\"data:image/png;base64,iVBORw0KGgoAAAANSUhEUgAAAAIAAAACCAIAAAD9"
                        "1JpzAAAAFklEQVR4nGP8z8DAwMDAxMDAwMDAAAANHQEDasKb6QAAAABJRU5ErkJggg==\"/>"
-                       "<img src=\"" + local + "\"><img src=\"file://" + local + "\">"
-                       + QString("<p>filler</p>").repeated(200) + "<p>Last line</p></body></html>");
+                       "<img src=\"" +
+                           local + "\"><img src=\"file://" + local + "\">" +
+                           QString("<p>filler</p>").repeated(200) +
+                           "<p>Last line</p></body></html>");
         PrintVisit visit;
         answerPrintDialog(pdf, &visit);
         QVERIFY(printWebView(&view));
@@ -48,7 +50,7 @@ private slots:
         QVERIFY(visit.messageBoxText.isEmpty());
         const QString text = pdfText(pdf);
         for (const QString piece : {"Борщ", "Свёкла: 0.25 кг", "Crème brûlée", "Käse: 2 Stück",
-                                     "Last line"}) // the last on a later sheet
+                                    "Last line"}) // the last on a later sheet
             QVERIFY2(text.contains(piece), qPrintable(piece + " not in: " + text.left(300)));
         // The listing has two heading lines, then one line per picture: the 2 x 2 one only.
         const QStringList lines = toolOutput("pdfimages", {"-list", pdf}).split('\n');
