@@ -128,7 +128,8 @@ private slots:
         QFETCH(QStringList, pieces);
         comparePieces(_list->report, pieces);
         QCOMPARE(messages.diagnostics(failure), failure.isEmpty() ? 0 : 1);
-        QCOMPARE(shownText().startsWith("Bakery"), !pieces.isEmpty());
+        QVERIFY(pieces.isEmpty() ? shownText().trimmed().isEmpty()
+                                 : shownText().startsWith("Bakery"));
     }
 
     void translatedWithCurrency()
@@ -209,19 +210,17 @@ private slots:
     // Names holding HTML, and the currency, are escaped and shown as text.
     void namesShownAsText()
     {
+        const QString currency = "<script>document.title='currency'</script>";
+        QSettings().setValue("currency", currency);
         const QStringList names[] = {{Book::CookingPlans, "<img src=x onerror=\"alert(1)\">"},
                                      {Book::Recipes, "<script>document.title='ran'</script>"},
                                      {Book::Ingredients, "Fish & <Chips>"},
-                                     {Book::Units, "<b>kg</b> & <i>more</i>"},
-                                     {"", "<script>document.title='currency'</script>"}};
-        for (const QStringList& name : names) {
-            if (name[0].isEmpty())
-                QSettings().setValue("currency", name[1]);
-            else
-                renameRow(name[0], 1, name[1]); // Wedding, its Pizza, Pizza's dough, kilograms
-        }
+                                     {Book::Units, "<b>kg</b> & <i>more</i>"}};
+        for (const QStringList& name : names)
+            renameRow(name[0], 1, name[1]); // Wedding, its Pizza, Pizza's dough, kilograms
         build();
         showDetails(names[0][1]);
+        verifyShownAsText(currency, _list->report, _list->detailsView, 0);
         for (const QStringList& name : names)
             verifyShownAsText(name[1], _list->report, _list->detailsView, 0);
     }
