@@ -146,7 +146,6 @@ private slots:
         _list->onListItemActivated(item("Stray"));
         QCOMPARE(messages.diagnostics("Unknown Recipe index"), 1);
         QVERIFY(_list->page.startsWith("<h1>Hamburger</h1>"));
-        QCOMPARE(nameShown(), QString("Hamburger"));
 
         QListWidgetItem* pizza = item("Pizza");
         activate("Pizza");
@@ -324,7 +323,6 @@ private slots:
         QTest::mouseClick(_list->list->parentWidget()->findChild<QPushButton*>("c"),
                           Qt::LeftButton);
         QListWidgetItem* copy = _list->list->item(_list->list->count() - 1);
-        QCOMPARE(copy->text(), QString("Shawarma"));
         QCOMPARE(iconImage(copy->icon()), iconImage(item("Shawarma")->icon()));
         QCOMPARE(queryRows("SELECT COUNT(*) FROM CookingPlanRecipes WHERE id_rec=" +
                            copy->data(IdRole).toString()),
