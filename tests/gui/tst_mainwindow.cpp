@@ -13,19 +13,6 @@
 #include <QSignalSpy>
 #include <QtWidgets>
 
-namespace {
-
-// "title: action shortcut, ..." of a menu or tool bar.
-QString describeActions(const QString& title, const QList<QAction*>& actions)
-{
-    QStringList entries;
-    for (QAction* action : actions)
-        entries << (action->text() + QLatin1Char(' ') + action->shortcut().toString()).trimmed();
-    return title + QStringLiteral(": ") + entries.join(QStringLiteral(", "));
-}
-
-} // namespace
-
 class TestMainWindow : public QObject
 {
     Q_OBJECT
@@ -102,6 +89,14 @@ void TestMainWindow::firstStartOnAGermanSystem()
 
 void TestMainWindow::menusAndToolBar()
 {
+    // "title: action shortcut, ..." of each menu and the tool bar.
+    const auto describeActions = [](const QString& title, const QList<QAction*>& actions) {
+        QStringList entries;
+        for (QAction* action : actions)
+            entries
+                << (action->text() + QLatin1Char(' ') + action->shortcut().toString()).trimmed();
+        return title + QStringLiteral(": ") + entries.join(QStringLiteral(", "));
+    };
     QStringList bars;
     for (QAction* menu : _window()->menuBar()->actions())
         bars << describeActions(menu->text(), menu->menu()->actions());
