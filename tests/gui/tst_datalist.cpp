@@ -1,6 +1,8 @@
 // A data list: the list side (items, search, sort, row actions, renames, Save
 // and Revert) and the generated panel with its detail grids, which follows the
 // current item and writes nothing before Save.
+#include "shellfixture.h"
+
 #include "data/recipebook.h"
 #include "editing/editabledatalist.h"
 #include "editing/editablesubtable.h"
@@ -20,36 +22,6 @@
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QTimer>
-
-namespace {
-
-// Answers the questions in turn by the answers that end the expected
-// "question|informative text|default button:answer" lines; notes each as such.
-struct Answering
-{
-    explicit Answering(const QStringList& script)
-    {
-        QObject::connect(&timer, &QTimer::timeout, [this, script]() {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (!box || !box->isVisible())
-                return;
-            const QString answer = script.value(asked.size()).section(':', -1);
-            asked << box->text() + '|' + box->informativeText() + '|' +
-                         box->defaultButton()->text().remove('&') + ':' + answer;
-            if (answer == "Escape")
-                return QTest::keyClick(box, Qt::Key_Escape);
-            box->button(answer == "Yes"  ? QMessageBox::Yes
-                        : answer == "No" ? QMessageBox::No
-                                         : QMessageBox::Cancel)
-                ->click();
-        });
-        timer.start(10);
-    }
-    QTimer timer;
-    QStringList asked;
-};
-
-} // namespace
 
 class TestDataList : public QObject
 {
@@ -177,19 +149,22 @@ private slots:
         QVERIFY(_book.document->setDataStructure());
         _book.document->fillSampleBook();
     }
-    void cleanup() { _book.close(); }
+    void cleanup()
+    {
+        qDeleteAll(modalWatchers().children());
+        _book.close();
+    }
 
     void userScripts_data()
     {
         QTest::addColumn<QString>("script");
-        QTest::addColumn<QStringList>("dialogs"); // "question|informative text|default:answer"
+        QTest::addColumn<QStringList>("dialogs"); // "question:answer"
         QTest::addColumn<int>("changes");         // of the book, as signalled
         QTest::addColumn<QStringList>("items");   // shown: stored name, lines, tags, plans
         QTest::addColumn<QString>("panel");       // its name; "*": changed since loaded
         const QString p = "Pizza 3 1 1", h = "Hamburger 5 2 1", s = "Shawarma 9 2 2";
         const QStringList sample{p, h, s}, none;
-        const QString del = "Confirm deletion|Do you really want to delete this item?|No:";
-        const QString save = "Save changes to \"Pizza\"?||Yes:";
+        const QString del = "Confirm deletion:", save = "Save changes to \"Pizza\"?:";
         const QString leave = "type Pizza Margherita; ",
                       stay = "; type Burger; press Save; key End";
         const QStringList saved{"Pizza Margherita 3 1 1", "Burger 5 2 1", s};
@@ -260,11 +235,17 @@ private slots:
         QFETCH(QString, panel);
         build();
         QSignalSpy signalled(_list, &EditableEntity::documentChanged);
-        Answering answering(dialogs);
+        DialogLog log;
+        answerDialogs(dialogs, &log);
         QFETCH(QString, script);
         play(script);
 
-        QCOMPARE(answering.asked, dialogs);
+        QCOMPARE(log.steps, dialogs);
+        for (const QString& asked : log.details)
+            QVERIFY2(
+                asked == "Confirm deletion / Do you really want to delete this item? / Yes No*" ||
+                    asked == "Save changes to \"Pizza\"? /  / Yes* No Cancel",
+                qPrintable(asked));
         QTEST(signalled.count(), "changes");
         QCOMPARE(eachItem([this](QListWidgetItem* i) {
                      return _book.document->getNameByID(Book::Recipes, idOf(i).toInt());
