@@ -55,17 +55,6 @@ class TestDataList : public QObject
         if (twice)
             QTest::mouseDClick(_list->list->viewport(), Qt::LeftButton, Qt::NoModifier, centre);
     }
-    // One text per item of the list, or per shown item.
-    template <class Text> QStringList eachItem(Text text, bool shownOnly = false)
-    {
-        QStringList result;
-        for (int i = 0; i < _list->list->count(); ++i)
-            if (!shownOnly || !_list->list->item(i)->isHidden())
-                result << text(_list->list->item(i));
-        return result;
-    }
-    static QString idOf(QListWidgetItem* item) { return item->data(Qt::UserRole + 1).toString(); }
-
     // Plays the steps of a script, as "verb argument" separated by "; ".
     void play(const QString& script)
     {
@@ -110,13 +99,6 @@ class TestDataList : public QObject
     }
 
     QWidget* editor(int field) { return _list->form.widgets[size_t(field)].widget; }
-    EditableSubTable* subTable(const QString& table)
-    {
-        for (EditableSubTable* sub : _list->form.subTables)
-            if (sub->table == table)
-                return sub;
-        return nullptr;
-    }
     // A row action of a detail grid: "a" add, "c" copy, "d" delete.
     void press(EditableSubTable* sub, const char* action)
     {
@@ -243,20 +225,21 @@ private slots:
                     asked == "Save changes to \"Pizza\"? /  / Yes* No Cancel",
                 qPrintable(asked));
         QTEST(signalled.count(), "changes");
-        QCOMPARE(eachItem([this](QListWidgetItem* i) {
-                     return _book.document->getNameByID(Book::Recipes, idOf(i).toInt());
-                 }),
-                 eachItem([](QListWidgetItem* i) { return i->text(); }));
-        QTEST(eachItem(
-                  [this](QListWidgetItem* i) {
-                      return QString("%1 %2 %3 %4")
-                          .arg(i->text())
-                          .arg(countRows(Book::RecipeIngredients, "id_rec=" + idOf(i)))
-                          .arg(countRows(Book::RecipeTags, "id_rec=" + idOf(i)))
-                          .arg(countRows(Book::CookingPlanRecipes, "id_rec=" + idOf(i)));
-                  },
-                  true),
-              "items");
+        QStringList items, texts, stored;
+        for (int i = 0; i < _list->list->count(); ++i) {
+            QListWidgetItem* item = _list->list->item(i);
+            const QString id = item->data(Qt::UserRole + 1).toString();
+            texts << item->text();
+            stored << _book.document->getNameByID(Book::Recipes, id.toInt());
+            if (!item->isHidden())
+                items << QString("%1 %2 %3 %4")
+                             .arg(item->text())
+                             .arg(countRows(Book::RecipeIngredients, "id_rec=" + id))
+                             .arg(countRows(Book::RecipeTags, "id_rec=" + id))
+                             .arg(countRows(Book::CookingPlanRecipes, "id_rec=" + id));
+        }
+        QCOMPARE(stored, texts);
+        QTEST(items, "items");
         const bool changed = panel.endsWith('*');
         QCOMPARE(_list->isPanelChanged(), changed);
         QCOMPARE(static_cast<QLineEdit*>(_list->nameEditor)->text(), panel.remove('*'));
@@ -322,12 +305,11 @@ private slots:
     void nameEditorOfOtherClassIsReported()
     {
         build();
-        QWidget* previous = _list->nameEditor;
         QLabel other;
-        _list->nameEditor = &other;
+        QWidget* name = std::exchange(_list->nameEditor, &other);
         MessageCapture messages;
         _list->_modifyListItem(_list->list->item(0));
-        _list->nameEditor = previous;
+        _list->nameEditor = name;
         QCOMPARE(
             messages.diagnostics("Error: unexpected editor class \\\"QLabel\\\" for recipe name"),
             1);
@@ -421,8 +403,9 @@ private slots:
         build(Book::Recipes);
         play("click Shawarma");
         auto* complexity = static_cast<QSpinBox*>(editor(Book::RecipeComplexity));
-        QTableWidget* lines = subTable(Book::RecipeIngredients)->grid;
-        QTableWidget* tags = subTable(Book::RecipeTags)->grid;
+        EditableSubTable* lineGrid = _list->form.subTables[0];
+        EditableSubTable* tagGrid = _list->form.subTables[1];
+        QTableWidget *lines = lineGrid->grid, *tags = tagGrid->grid;
         QCOMPARE(complexity->value(), 3);
         QCOMPARE(lines->rowCount(), 9);
         QVERIFY(rowWithText(lines, Book::LineUnit, "clove") >= 0);
@@ -432,21 +415,21 @@ private slots:
         complexity->setFocus();
         QTest::keyClick(complexity, Qt::Key_Up);
         // A new line with a new ingredient, a copied line, a tag added and one deleted.
-        press(subTable(Book::RecipeIngredients), "a");
+        press(lineGrid, "a");
         const int added = rowWithText(lines, Book::LineIngredient, "-----");
         QCOMPARE(lines->item(added, Book::LineUnit)->text(), QString("-----"));
         QCOMPARE(lines->item(added, Book::LineQuantity)->text(), QString("0"));
         editCell(lines, Book::LineIngredient, "-----", Book::LineIngredient, "Basil");
         clickCell(lines, rowWithText(lines, Book::LineIngredient, "Pita"), Book::LineQuantity);
-        press(subTable(Book::RecipeIngredients), "c");
+        press(lineGrid, "c");
         lines->setCurrentCell(-1, -1); // copy and delete without a current row do nothing
-        press(subTable(Book::RecipeIngredients), "c");
-        press(subTable(Book::RecipeIngredients), "d");
+        press(lineGrid, "c");
+        press(lineGrid, "d");
         QCOMPARE(lines->rowCount(), 11);
-        press(subTable(Book::RecipeTags), "a");
+        press(tagGrid, "a");
         editCell(tags, Book::TagLineTag, "-----", Book::TagLineTag, "Vegetarian");
         clickCell(tags, rowWithText(tags, Book::TagLineTag, "Oriental"), Book::TagLineTag);
-        press(subTable(Book::RecipeTags), "d");
+        press(tagGrid, "d");
         const QString tagNames = "SELECT t.name FROM RecipeTags r JOIN Tags t ON t.id=r.id_tag "
                                  "WHERE r.id_rec=3 ORDER BY t.name";
         QCOMPARE(queryRows(tagNames), (QStringList{"Fast-food", "Oriental"}));
@@ -489,7 +472,7 @@ private slots:
         holder.setLayout(broken.layout);
         QPushButton stray;
         stray.setObjectName("z");
-        EditableSubTable* tags = subTable(Book::RecipeTags);
+        EditableSubTable* tags = _list->form.subTables[1];
         connect(&stray, &QPushButton::clicked, tags, &EditableSubTable::onEditButtonClicked);
         QTest::mouseClick(&stray, Qt::LeftButton);
         QVERIFY(messages.contains("Unknown action: z"));
