@@ -138,28 +138,29 @@ private slots:
         QTest::addColumn<QString>("script");
         QTest::addColumn<QStringList>("dialogs"); // "question:answer"
         QTest::addColumn<int>("changes");         // of the book, as signalled
-        QTest::addColumn<QStringList>("items");   // shown: stored name, lines, tags, plans
+        QTest::addColumn<QStringList>("items");   // shown: name, expenses, lines, tags, plans
         QTest::addColumn<QString>("panel");       // its name; "*": changed since loaded
-        const QString p = "Pizza 3 1 1", h = "Hamburger 5 2 1", s = "Shawarma 9 2 2";
+        const QString p = "Pizza 5.4 3 1 1", h = "Hamburger 3.2 5 2 1", s = "Shawarma 2.5 9 2 2";
         const QStringList sample{p, h, s}, none;
         const QString del = "Confirm deletion:", save = "Save changes to \"Pizza\"?:";
         const QString leave = "type Pizza Margherita; ",
                       stay = "; type Burger; press Save; key End";
-        const QStringList saved{"Pizza Margherita 3 1 1", "Burger 5 2 1", s};
-        const QStringList stayed{"Burger 3 1 1", h, s};
-        const QStringList renamed{p, "Cheeseburger 5 2 1", s};
+        const QStringList saved{"Pizza Margherita 5.4 3 1 1", "Burger 3.2 5 2 1", s};
+        const QStringList stayed{"Burger 5.4 3 1 1", h, s};
+        const QStringList renamed{p, "Cheeseburger 3.2 5 2 1", s};
         QTest::newRow("search by prefix, any case")
             << "search sh" << none << 0 << QStringList{s} << "Pizza";
         QTest::newRow("search inside names") << "search amb" << none << 0 << none << "Pizza";
         QTest::newRow("search emptied") << "search xyz; search " << none << 0 << sample << "Pizza";
         QTest::newRow("sort up, down")
             << "press Sort; press Sort" << none << 0 << QStringList{s, p, h} << "Pizza";
-        QTest::newRow("add lands sorted") << "press Sort; press Sort; press Sort; press a" << none
-                                          << 1 << QStringList{h, "NewItem 0 0 0", p, s} << "Pizza";
+        QTest::newRow("add lands sorted")
+            << "press Sort; press Sort; press Sort; press a" << none << 1
+            << QStringList{h, "NewItem 0 0 0 0", p, s} << "Pizza";
         QTest::newRow("add appends")
-            << "press a" << none << 1 << QStringList{p, h, s, "NewItem 0 0 0"} << "Pizza";
+            << "press a" << none << 1 << QStringList{p, h, s, "NewItem 0 0 0 0"} << "Pizza";
         QTest::newRow("copy has own details, no plans")
-            << "click Shawarma; press c" << none << 1 << QStringList{p, h, s, "Shawarma 9 2 0"}
+            << "click Shawarma; press c" << none << 1 << QStringList{p, h, s, "Shawarma 2.5 9 2 0"}
             << "Shawarma";
         QTest::newRow("delete, No")
             << "press d" << QStringList{del + "No"} << 0 << sample << "Pizza";
@@ -180,12 +181,13 @@ private slots:
             << "click Hamburger; complexity 9; rename Cheeseburger; complexity 5" << none << 1
             << renamed << "Cheeseburger";
         QTest::newRow("Save") << "type Pizza Margherita; press Save" << none << 1
-                              << QStringList{"Pizza Margherita 3 1 1", h, s} << "Pizza Margherita";
+                              << QStringList{"Pizza Margherita 5.4 3 1 1", h, s}
+                              << "Pizza Margherita";
         QTest::newRow("Revert") << "type Pizza Margherita; press Revert" << none << 0 << sample
                                 << "Pizza";
         QTest::newRow("Save of an item the search hides")
             << "click Hamburger; search Sh; type Big burger; press Save; search " << none << 1
-            << QStringList{p, "Big burger 5 2 1", s} << "Big burger";
+            << QStringList{p, "Big burger 3.2 5 2 1", s} << "Big burger";
         QTest::newRow("name edited")
             << "type Pizza Margherita" << none << 0 << sample << "Pizza Margherita*";
         QTest::newRow("name typed back")
@@ -194,8 +196,9 @@ private slots:
         QTest::newRow("picture cleared") << "press Clear image" << none << 0 << sample << "Pizza*";
         QTest::newRow("leave by key, Yes")
             << leave + "key Down" + stay << QStringList{save + "Yes"} << 2 << saved << "Shawarma";
-        QTest::newRow("leave by key, No") << leave + "key Down" + stay << QStringList{save + "No"}
-                                          << 1 << QStringList{p, "Burger 5 2 1", s} << "Shawarma";
+        QTest::newRow("leave by key, No")
+            << leave + "key Down" + stay << QStringList{save + "No"} << 1
+            << QStringList{p, "Burger 3.2 5 2 1", s} << "Shawarma";
         QTest::newRow("leave by key, Escape")
             << leave + "key Down" + stay << QStringList{save + "Escape"} << 1 << stayed
             << "Shawarma";
@@ -232,8 +235,9 @@ private slots:
             texts << item->text();
             stored << _book.document->getNameByID(Book::Recipes, id.toInt());
             if (!item->isHidden())
-                items << QString("%1 %2 %3 %4")
+                items << QString("%1 %2 %3 %4 %5")
                              .arg(item->text())
+                             .arg(queryRows("SELECT expenses FROM Recipes WHERE id=" + id).value(0))
                              .arg(countRows(Book::RecipeIngredients, "id_rec=" + id))
                              .arg(countRows(Book::RecipeTags, "id_rec=" + id))
                              .arg(countRows(Book::CookingPlanRecipes, "id_rec=" + id));
@@ -285,6 +289,7 @@ private slots:
         QTEST(told, "told");
         QCOMPARE(changed.count(), diagnostic.isEmpty() ? 1 : 0);
         QVERIFY2(diagnostic.isEmpty() || messages.contains(diagnostic), qPrintable(diagnostic));
+        QCOMPARE(countRows(Book::Recipes), qMin(_list->list->count(), 3));
         QCOMPARE(countRows(Book::RecipeIngredients), _list->list->count() ? 17 : 0);
     }
 
@@ -410,7 +415,9 @@ private slots:
         QCOMPARE(lines->rowCount(), 9);
         QVERIFY(rowWithText(lines, Book::LineUnit, "clove") >= 0);
         QCOMPARE(tags->rowCount(), 2);
+        QCOMPARE(lines->item(0, Book::LineRecipe)->text(), QString("Shawarma"));
 
+        QSignalSpy changed(_list, &EditableEntity::documentChanged);
         play("type Shawarma XL");
         complexity->setFocus();
         QTest::keyClick(complexity, Qt::Key_Up);
@@ -436,7 +443,6 @@ private slots:
         QCOMPARE(countRows(Book::RecipeIngredients, "id_rec=3"), 9);
         QCOMPARE(countRows(Book::Ingredients, "name='Basil'"), 0);
 
-        QSignalSpy changed(_list, &EditableEntity::documentChanged);
         play("press Save");
         QCOMPARE(changed.count(), 1);
         QCOMPARE(queryRows("SELECT name, rating, complexity FROM Recipes WHERE id=3"),
