@@ -424,7 +424,7 @@ private slots:
         // A new line with a new ingredient, a copied line, a tag added and one deleted.
         press(lineGrid, "a");
         const int added = rowWithText(lines, Book::LineIngredient, "-----");
-        QCOMPARE(lines->item(added, Book::LineUnit)->text(), QString("-----"));
+        QCOMPARE(lines->item(added, Book::LineRecipe)->text(), QString("-----"));
         QCOMPARE(lines->item(added, Book::LineQuantity)->text(), QString("0"));
         editCell(lines, Book::LineIngredient, "-----", Book::LineIngredient, "Basil");
         clickCell(lines, rowWithText(lines, Book::LineIngredient, "Pita"), Book::LineQuantity);
