@@ -105,13 +105,12 @@ class TestDataList : public QObject
         QTest::mouseClick(sub->grid->parentWidget()->findChild<QPushButton*>(action),
                           Qt::LeftButton);
     }
-    // Types into the cell of the row whose column shows text.
-    void editCell(QTableWidget* grid, int column, const QString& text, int typedColumn,
-                  const QString& typed)
+    // Types into the column's cell of the row just added.
+    void typeIntoNewRow(QTableWidget* grid, int column, const QString& typed)
     {
         _list->scrollArea->ensureWidgetVisible(grid);
-        QVERIFY(typeIntoCell(openCellEditor(grid, rowWithText(grid, column, text), typedColumn),
-                             typed));
+        QVERIFY(
+            typeIntoCell(openCellEditor(grid, rowWithText(grid, column, "-----"), column), typed));
     }
 
 private slots:
@@ -426,7 +425,7 @@ private slots:
         const int added = rowWithText(lines, Book::LineIngredient, "-----");
         QCOMPARE(lines->item(added, Book::LineRecipe)->text(), QString("-----"));
         QCOMPARE(lines->item(added, Book::LineQuantity)->text(), QString("0"));
-        editCell(lines, Book::LineIngredient, "-----", Book::LineIngredient, "Basil");
+        typeIntoNewRow(lines, Book::LineIngredient, "Basil");
         clickCell(lines, rowWithText(lines, Book::LineIngredient, "Pita"), Book::LineQuantity);
         press(lineGrid, "c");
         lines->setCurrentCell(-1, -1); // copy and delete without a current row do nothing
@@ -434,7 +433,7 @@ private slots:
         press(lineGrid, "d");
         QCOMPARE(lines->rowCount(), 11);
         press(tagGrid, "a");
-        editCell(tags, Book::TagLineTag, "-----", Book::TagLineTag, "Vegetarian");
+        typeIntoNewRow(tags, Book::TagLineTag, "Vegetarian");
         clickCell(tags, rowWithText(tags, Book::TagLineTag, "Oriental"), Book::TagLineTag);
         press(tagGrid, "d");
         const QString tagNames = "SELECT t.name FROM RecipeTags r JOIN Tags t ON t.id=r.id_tag "
