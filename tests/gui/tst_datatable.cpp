@@ -18,6 +18,8 @@ class TestDataTable : public QObject
     Q_OBJECT
 
 private slots:
+    // Numbers are read with a decimal point whatever the user's locale.
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany)); }
     void init()
     {
         qRegisterMetaType<QComboBox*>();
@@ -32,10 +34,9 @@ private slots:
 
     void columns_data();
     void columns();
-    void synchronizeShowsNamesOfSelections();
     void cellEdits_data();
     void cellEdits();
-    void selectionCombo();
+    void selectionCells();
     void textDelegateKeepsTextWhenEmptied();
     void rowActions_data();
     void rowActions();
@@ -120,19 +121,6 @@ void TestDataTable::columns()
     QCOMPARE(grid->selectionBehavior(), QAbstractItemView::SelectRows);
 }
 
-void TestDataTable::synchronizeShowsNamesOfSelections()
-{
-    const QVariant loose[] = {QString("Salt"), -1, 0.3, 0.0};
-    const int salt = _book.document->addRow(Book::Ingredients, loose, 4);
-    _editor->synchronize();
-    QCOMPARE(_editor->grid->rowCount(), countRows(Book::Ingredients));
-    QCOMPARE(_cell("Salt", Book::IngredientUnit)->text(), QString("-----"));
-    QCOMPARE(_cell("Salt", Book::IngredientCost)->text(), QString("0.3"));
-    for (int c = 0; c < 4; ++c)
-        QCOMPARE(_id(_cell("Salt", c)), salt);
-    QCOMPARE(_cell("Garlic", Book::IngredientUnit)->text(), QString("clove"));
-}
-
 void TestDataTable::cellEdits_data()
 {
     QTest::addColumn<QString>("table");
@@ -151,8 +139,7 @@ void TestDataTable::cellEdits_data()
     // A new name becomes a row of its own; the cell stores its id, never the name.
     QTest::newRow("new unit") << ingredients << "Sauce" << unit << none << "bucket"
                               << "unit bucket";
-    // Every digit typed is kept, shown no longer than it was typed, and read
-    // with a decimal point whatever the user's locale.
+    // Every digit typed is kept and shown no longer than it was typed.
     QTest::newRow("cost") << ingredients << "Tomato" << int(Book::IngredientCost) << none << "10.00"
                           << "10";
     QTest::newRow("large cost") << ingredients << "Tomato" << int(Book::IngredientCost) << none
@@ -188,10 +175,7 @@ void TestDataTable::cellEdits()
     const bool newUnit =
         selection && shown != NO_SELECTION && _book.document->getIDByName(Book::Units, shown) == -1;
     QSignalSpy changed(_editor, &EditableEntity::documentChanged);
-    const QLocale previous;
-    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     QWidget* editor = openCellEditor(_editor->grid, rowWithText(_editor->grid, 0, name), column);
-    QLocale::setDefault(previous);
     QVERIFY(editor);
     QCOMPARE(editor->property("minimum").toInt(), 0);
     if (before.isValid())
@@ -216,29 +200,39 @@ void TestDataTable::cellEdits()
 
 // The combo lists the names of the linked table with the cell's selected, the
 // last of equal names.
-void TestDataTable::selectionCombo()
+// A selection cell shows the selected row's name, "-----" for none; its combo
+// lists the names of the linked table with the cell's own selected, the last
+// of equal names.
+void TestDataTable::selectionCells()
 {
-    const QVariant twin[] = {QString("g")};
+    const QVariant loose[] = {QString("Salt"), -1, 0.3, 0.0};
+    const int salt = _book.document->addRow(Book::Ingredients, loose, 4);
+    const QVariant twin[] = {QString("clove")};
     QVERIFY(_book.document->addRow(Book::Units, twin, 1) != -1);
-    auto* sub =
-        new EditableSubTable(_book.document.get(), Book::RecipeIngredients, Book::LineRecipe);
-    _book.editor.reset(sub);
-    std::vector<QVariant> row{1, "Dough", 1, "g"};
-    sub->addRow(row, -1);
-    QVERIFY(_book.show(sub->layout));
-    QSignalSpy spy(qobject_cast<SelDelegate*>(sub->grid->itemDelegateForColumn(Book::LineUnit)),
+    _editor->synchronize();
+    QTableWidget* grid = _editor->grid;
+    QCOMPARE(grid->rowCount(), countRows(Book::Ingredients));
+    QCOMPARE(_cell("Salt", Book::IngredientCost)->text(), QString("0.3"));
+    for (int c = 0; c < 4; ++c)
+        QCOMPARE(_id(_cell("Salt", c)), salt);
+    QSignalSpy spy(qobject_cast<SelDelegate*>(grid->itemDelegateForColumn(Book::IngredientUnit)),
                    &SelDelegate::populateCombo);
-    auto* combo = qobject_cast<QComboBox*>(openCellEditor(sub->grid, 0, Book::LineUnit));
-    QVERIFY(combo && combo->isEditable());
-    QCOMPARE(spy.count(), 1);
-    QCOMPARE(spy[0][1].toString(), QString("g"));
-    QCOMPARE(spy[0][2].toString(), Book::Units);
+    QComboBox* combo = nullptr;
+    for (const QString name : {"Salt", "Garlic"}) {
+        combo = qobject_cast<QComboBox*>(
+            openCellEditor(grid, rowWithText(grid, 0, name), Book::IngredientUnit));
+        QVERIFY(combo && combo->isEditable());
+        QCOMPARE(combo->lineEdit()->selectedText(), QString(name == "Salt" ? "-----" : "clove"));
+        QCOMPARE(_cell(name, Book::IngredientUnit)->text(), combo->lineEdit()->text());
+    }
+    QCOMPARE(spy.count(), 2);
+    QCOMPARE(spy[1][1].toString(), QString("clove"));
+    QCOMPARE(spy[1][2].toString(), Book::Units);
     QStringList names;
     for (int i = 0; i < combo->count(); ++i)
         names << combo->itemText(i);
-    QCOMPARE(names, (QStringList{"kg", "litre", "pcs.", "g", "clove", "g"}));
+    QCOMPARE(names, (QStringList{"kg", "litre", "pcs.", "g", "clove", "clove"}));
     QCOMPARE(combo->currentIndex(), 5);
-    QCOMPARE(combo->lineEdit()->selectedText(), QString("g"));
 }
 
 void TestDataTable::textDelegateKeepsTextWhenEmptied()

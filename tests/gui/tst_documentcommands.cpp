@@ -96,64 +96,52 @@ void TestDocumentCommands::commands_data()
     QTest::addColumn<QString>("progress");
 
     const QStringList none;
+    const QString no;
     QTest::newRow("New, unmodified, asks nothing")
-        << "" << false << "actionNew" << none << 3 << "NewBook" << 1 << none << ""
-        << "";
+        << "" << false << "actionNew" << none << 3 << "NewBook" << 1 << none << no << no;
     QTest::newRow("New after Yes saves first")
         << "" << true << "actionNew" << QStringList{"modified:Yes", "save:before-new.carb"} << 3
-        << "NewBook" << 2 << QStringList{"before-new.carb:empty"} << ""
-        << "";
+        << "NewBook" << 2 << QStringList{"before-new.carb:empty"} << no << no;
     QTest::newRow("New after Yes and a cancelled save keeps the book")
         << "" << true << "actionNew" << QStringList{"modified:Yes", "save:"} << 0 << "NewBook*" << 0
-        << none << ""
-        << "";
+        << none << no << no;
     QTest::newRow("Open after Cancel keeps the book")
         << "" << true << "actionOpen" << QStringList{"modified:Cancel"} << 0 << "NewBook*" << 0
-        << none << ""
-        << "";
+        << none << no << no;
     QTest::newRow("Open loads the book")
         << "saved" << true << "actionOpen" << QStringList{"modified:No", "open:book.carb"} << 3
-        << "book.carb" << 1 << QStringList{"book.carb:book"} << ""
-        << "";
+        << "book.carb" << 1 << QStringList{"book.carb:book"} << no << no;
     QTest::newRow("a failed Open keeps the book")
         << "broken.carb" << true << "actionOpen" << QStringList{"modified:No", "open:broken.carb"}
-        << 0 << "NewBook*" << 1 << QStringList{"broken.carb:other"} << "Loading error"
-        << "";
+        << 0 << "NewBook*" << 1 << QStringList{"broken.carb:other"} << "Loading error" << no;
     QTest::newRow("a cancelled Open keeps the book")
         << "saved" << true << "actionOpen" << QStringList{"modified:No", "open:book.carb"} << 0
         << "book.carb*" << 1 << QStringList{"book.carb:book"} << "Loading error"
         << "Opening book.carb / Cancel";
     QTest::newRow("Save of a never-saved book ignores a file called NewBook")
         << "NewBook" << true << "actionSave" << QStringList{"save:"} << 0 << "NewBook*" << 0
-        << QStringList{"NewBook:other"} << ""
-        << "";
+        << QStringList{"NewBook:other"} << no << no;
     QTest::newRow("Save writes to the book's file, to its end")
         << "saved" << true << "actionSave" << none << 0 << "book.carb" << 1
-        << QStringList{"book.carb:empty"} << ""
-        << "Saving book.carb";
+        << QStringList{"book.carb:empty"} << no << "Saving book.carb";
     QTest::newRow("Save of an unchanged book writes nothing")
         << "saved" << false << "actionSave" << none << 0 << "book.carb" << 0
-        << QStringList{"book.carb:book"} << ""
-        << "";
+        << QStringList{"book.carb:book"} << no << no;
     QTest::newRow("Save with the file gone asks for a name")
         << "gone" << true << "actionSave" << QStringList{"save:"} << 0 << "book.carb*" << 0 << none
-        << ""
-        << "";
-    QTest::newRow("Save failure keeps the state and leaves no copy")
+        << no << no;
+    QTest::newRow("Save failure keeps the state, says so and leaves no copy")
         << "folder" << true << "actionSave" << none << 0 << "taken.carb*" << 1 << none
-        << "Saving error"
-        << "";
+        << "Saving error" << no;
     for (const QString name : {"dinner", "dinner.carb", "dinner.CARB"}) {
         const QString saved = name.endsWith(".carb") ? name : name + ".carb";
         QTest::addRow("Save as %s", qPrintable(name))
             << "" << false << "actionSave_as" << QStringList{"save:" + name} << 0 << saved << 1
-            << QStringList{saved + ":empty"} << ""
-            << "";
+            << QStringList{saved + ":empty"} << no << no;
     }
     QTest::newRow("Save as keeps the .carb file it appended after No")
         << "dinner.carb" << true << "actionSave_as" << QStringList{"save:dinner", "replace:No"} << 0
-        << "NewBook*" << 0 << QStringList{"dinner.carb:other"} << ""
-        << "";
+        << "NewBook*" << 0 << QStringList{"dinner.carb:other"} << no << no;
 }
 
 void TestDocumentCommands::commands()
@@ -204,64 +192,64 @@ void TestDocumentCommands::commands()
 
 void TestDocumentCommands::recentBooksAndStartFolders_data()
 {
-    QTest::addColumn<QStringList>("steps"); // as _run() takes them
-    QTest::addColumn<QStringList>("books"); // the menu's entries, newest first
-    QTest::addColumn<QString>("open");      // the book open at the end
-    QTest::newRow("newest first, once each")
-        << QStringList{"save a.carb", "save b.carb", "open a.carb"}
-        << QStringList{"a.carb", "b.carb"} << "a.carb";
+    QTest::addColumn<QString>("steps"); // as _run() takes them, separated by ", "
+    QTest::addColumn<QString>("books"); // the menu's entries, newest first
+    QTest::addColumn<QString>("open");  // the book open at the end
+    QTest::newRow("newest first, once each; an entry opens its book")
+        << "save a.carb, save b.carb, open a.carb, new, recent 2"
+        << "b.carb a.carb"
+        << "b.carb";
     QStringList nine;
     QStringList eight;
     for (int i = 0; i < 9; ++i)
         nine << QString("save %1.carb").arg(i);
     for (int i = 8; i > 0; --i)
         eight << QString("%1.carb").arg(i);
-    QTest::newRow("the last eight") << nine << eight << "8.carb";
-    QTest::newRow("an entry opens its book")
-        << QStringList{"save a.carb", "save b.carb", "new", "recent 2"}
-        << QStringList{"a.carb", "b.carb"} << "a.carb";
+    QTest::newRow("the last eight") << nine.join(", ") << eight.join(' ') << "8.carb";
     QTest::newRow("a book gone is said so and dropped")
-        << QStringList{"save a.carb", "save b.carb", "delete a.carb", "recent 2"}
-        << QStringList{"b.carb"} << "b.carb";
-    QTest::newRow("clear list") << QStringList{"save a.carb", "save b.carb", "clear"}
-                                << QStringList{} << "b.carb";
+        << "save a.carb, save b.carb, delete a.carb, recent 2"
+        << "b.carb"
+        << "b.carb";
+    QTest::newRow("clear list") << "save a.carb, save b.carb, clear" << QString() << "b.carb";
     // File dialogs start in the book's folder, else the one last used, else Documents.
     QTest::newRow("Documents, then the folder last used")
-        << QStringList{"look actionOpen Documents", "mkdir sub", "save sub/a.carb", "new",
-                       "look actionOpen sub"}
-        << QStringList{"sub/a.carb"} << "NewBook";
-    QTest::newRow("unless it is gone") << QStringList{"mkdir sub", "save sub/a.carb", "new",
-                                                      "delete sub", "look actionSave_as Documents"}
-                                       << QStringList{"sub/a.carb"} << "NewBook";
+        << "look actionOpen Documents, mkdir sub, save sub/a.carb, new, look actionOpen sub"
+        << "sub/a.carb"
+        << "NewBook";
+    QTest::newRow("unless it is gone")
+        << "mkdir sub, save sub/a.carb, new, delete sub, look actionSave_as Documents"
+        << "sub/a.carb"
+        << "NewBook";
     QTest::newRow("a failed open is no entry; the book's own folder first")
-        << QStringList{"mkdir sub",           "save sub/a.carb",     "mkdir other",
-                       "junk other/bad.carb", "open other/bad.carb", "look actionSave_as sub"}
-        << QStringList{"sub/a.carb"} << "sub/a.carb";
+        << "mkdir sub, save sub/a.carb, mkdir other, junk other/bad.carb, open other/bad.carb, "
+           "look actionSave_as sub"
+        << "sub/a.carb"
+        << "sub/a.carb";
     QTest::newRow("export and import's Browse")
-        << QStringList{"mkdir sub", "save sub/a.carb", "look actionExport_recipes sub",
-                       "look actionImport_recipe sub"}
-        << QStringList{"sub/a.carb"} << "sub/a.carb";
+        << "mkdir sub, save sub/a.carb, look actionExport_recipes sub, look actionImport_recipe sub"
+        << "sub/a.carb"
+        << "sub/a.carb";
 }
 
 void TestDocumentCommands::recentBooksAndStartFolders()
 {
-    QFETCH(QStringList, steps);
-    QFETCH(QStringList, books);
+    QFETCH(QString, steps);
+    QFETCH(QString, books);
     QFETCH(QString, open);
     MessageCapture messages;
-    for (const QString& step : steps)
+    for (const QString& step : steps.split(", "))
         QVERIFY2(_run(step), qPrintable(step));
-    QStringList entries;
     QStringList paths;
-    for (int i = 0; i < books.size(); ++i) {
-        paths << _fixture->scratch.filePath(books[i]);
-        entries << QString("&%1 %2").arg(i + 1).arg(paths.last());
+    QStringList entries;
+    for (const QString& book : books.split(' ', Qt::SkipEmptyParts)) {
+        paths << _fixture->scratch.filePath(book);
+        entries << QString("&%1 %2").arg(paths.size()).arg(paths.last());
     }
     QStringList shown;
     for (QAction* action : _recentMenu()->actions())
         shown << action->text();
     QCOMPARE(shown, entries + QStringList({"", "Clear list"}));
-    QCOMPARE(_recentMenu()->isEnabled(), !books.isEmpty());
+    QCOMPARE(_recentMenu()->isEnabled(), !paths.isEmpty());
     QCOMPARE(appSettings()->value(SettingKey::RecentBooks).toStringList(), paths);
     QCOMPARE(_inScratch(_document().fileName), open);
 }
@@ -273,39 +261,36 @@ void TestDocumentCommands::recentBooksAndStartFolders()
 // True when it did so, meeting just the dialogs it expected.
 bool TestDocumentCommands::_run(const QString& step)
 {
-    const QString what = step.section(QLatin1Char(' '), 0, 0);
-    const QString name = step.section(QLatin1Char(' '), 1);
+    const QString what = step.section(' ', 0, 0);
+    const QString name = step.section(' ', 1);
     const QString path = _fixture->scratch.filePath(name);
     QFile file(path);
-    if (what == QLatin1String("delete"))
+    if (what == "delete")
         return file.remove() || QDir(path).removeRecursively();
-    if (what == QLatin1String("mkdir"))
+    if (what == "mkdir")
         return QDir().mkpath(path);
-    if (what == QLatin1String("junk"))
+    if (what == "junk")
         return file.open(QIODevice::WriteOnly) && file.write("junk") == 4;
-    if (what == QLatin1String("look")) {
-        const QString folder = name.section(QLatin1Char(' '), 1);
+    if (what == "look") {
+        const QString folder = name.section(' ', 1);
         QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
         if (!QFileInfo(documents).isDir())
             documents = QDir::homePath();
-        return _startFolder(name.section(QLatin1Char(' '), 0, 0)) ==
-               (folder == QLatin1String("Documents")
-                    ? documents
-                    : QDir(_fixture->scratch.filePath(folder)).absolutePath());
+        return _startFolder(name.section(' ', 0, 0)) ==
+               (folder == "Documents" ? documents
+                                      : QDir(_fixture->scratch.filePath(folder)).absolutePath());
     }
     const QMap<QString, QString> actions = {{"save", "actionSave_as"},
                                             {"open", "actionOpen"},
                                             {"new", "actionNew"},
                                             {"clear", "actionClear_recent_books"}};
-    QAction* action = what == QLatin1String("recent")
-                          ? _recentMenu()->actions().value(name.toInt() - 1)
-                          : _window()->findChild<QAction*>(actions.value(what, "none"));
+    QAction* action = what == "recent" ? _recentMenu()->actions().value(name.toInt() - 1)
+                                       : _window()->findChild<QAction*>(actions.value(what, "-"));
     QStringList script;
-    if (what == QLatin1String("save") || what == QLatin1String("open"))
-        script << what + QLatin1Char(':') + name;
-    else if (what == QLatin1String("recent") && action &&
-             !QFile::exists(action->text().section(QLatin1Char(' '), 1)))
-        script << QStringLiteral("This book no longer exists.:Ok");
+    if (what == "save" || what == "open")
+        script << what + ':' + name;
+    else if (what == "recent" && action && !QFile::exists(action->text().section(' ', 1)))
+        script << "This book no longer exists.:Ok";
     DialogLog dialogs;
     answerDialogs(script, &dialogs);
     if (action)
