@@ -198,8 +198,6 @@ void TestDataTable::cellEdits()
     QCOMPARE(after, old);
 }
 
-// The combo lists the names of the linked table with the cell's selected, the
-// last of equal names.
 // A selection cell shows the selected row's name, "-----" for none; its combo
 // lists the names of the linked table with the cell's own selected, the last
 // of equal names.
