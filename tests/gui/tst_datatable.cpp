@@ -70,13 +70,12 @@ void TestDataTable::columns_data()
                                  << QStringList{"Name=", "Measure=Sel:" + Book::Units,
                                                 "Unit cost=FloatDelegate", "Quantity=FloatDelegate"}
                                  << 0;
-    const QString rating = "=Range:0-10";
     QTest::newRow("recipes: money and picture have none")
         << Book::Recipes << -1 << QStringList{"Title=",
                                               "Photo=",
                                               "Description=",
-                                              "Rating" + rating,
-                                              "Complexity" + rating,
+                                              "Rating=Range:0-10",
+                                              "Complexity=Range:0-10",
                                               "Expenses="}
         << 2;
     QTest::newRow("recipe lines hide the link")
@@ -126,32 +125,29 @@ void TestDataTable::cellEdits_data()
     QTest::addColumn<QString>("table");
     QTest::addColumn<QString>("name"); // of the row
     QTest::addColumn<int>("column");
-    QTest::addColumn<QVariant>("before"); // stored before the grid is filled
     QTest::addColumn<QString>("keys");    // typed over the cell's text, "+" for the Up arrow
+    QTest::addColumn<QVariant>("before"); // stored before the grid is filled
     QTest::addColumn<QString>("stored");  // "unit <name>": the id of the unit shown
     const QString ingredients = Book::Ingredients;
     const int unit = Book::IngredientUnit;
+    const int cost = Book::IngredientCost;
     const QVariant none;
-    QTest::newRow("known unit") << ingredients << "Garlic" << unit << none << "kg"
-                                << "unit kg";
-    QTest::newRow("no selection") << ingredients << "Garlic" << unit << none << "-----"
+    QTest::newRow("known unit") << ingredients << "Garlic" << unit << "kg" << none << "unit kg";
+    QTest::newRow("no selection") << ingredients << "Garlic" << unit << "-----" << none
                                   << "unit -----";
     // A new name becomes a row of its own; the cell stores its id, never the name.
-    QTest::newRow("new unit") << ingredients << "Sauce" << unit << none << "bucket"
+    QTest::newRow("new unit") << ingredients << "Sauce" << unit << "bucket" << none
                               << "unit bucket";
     // Every digit typed is kept and shown no longer than it was typed.
-    QTest::newRow("cost") << ingredients << "Tomato" << int(Book::IngredientCost) << none << "10.00"
-                          << "10";
-    QTest::newRow("large cost") << ingredients << "Tomato" << int(Book::IngredientCost) << none
-                                << "1234567.125"
+    QTest::newRow("cost") << ingredients << "Tomato" << cost << "10.00" << none << "10";
+    QTest::newRow("large cost") << ingredients << "Tomato" << cost << "1234567.125" << none
                                 << "1234567.125";
     // Opening an editor on a stored value never cuts it down; a rating stops at ten.
-    QTest::newRow("large person count") << QString(Book::CookingPlans) << "Wedding"
-                                        << int(Book::PlanPersonCount) << QVariant(1200) << "+"
-                                        << "1201";
+    QTest::newRow("large person count")
+        << QString(Book::CookingPlans) << "Wedding" << int(Book::PlanPersonCount) << "+"
+        << QVariant(1200) << "1201";
     QTest::newRow("rating") << QString(Book::Recipes) << "Pizza" << int(Book::RecipeRating)
-                            << QVariant(9) << "++++"
-                            << "10";
+                            << "++++" << QVariant(9) << "10";
 }
 
 // A cell edit writes its one field, once, and the cell shows what is stored.
@@ -160,8 +156,8 @@ void TestDataTable::cellEdits()
     QFETCH(QString, table);
     QFETCH(QString, name);
     QFETCH(int, column);
-    QFETCH(QVariant, before);
     QFETCH(QString, keys);
+    QFETCH(QVariant, before);
     QFETCH(QString, stored);
     const int id = _book.document->getIDByName(table, name);
     if (before.isValid())
@@ -252,16 +248,16 @@ void TestDataTable::rowActions_data()
     QTest::addColumn<int>("rowChange");
     QTest::addColumn<QString>("selected"); // empty: no current row
     QTest::addColumn<QString>("answer");   // to the deletion question; empty: none asked
-    QTest::newRow("add") << "a" << 1 << QString() << QString();
-    QTest::newRow("copy") << "c" << 1 << "Chicken fillet" << QString();
+    const QString none;
+    const QString sauce = "Sauce";
+    QTest::newRow("add") << "a" << 1 << none << none;
+    QTest::newRow("copy") << "c" << 1 << "Chicken fillet" << none;
     // The recipe lines that use the ingredient go with it: the user is asked first.
-    QTest::newRow("delete confirmed") << "d" << -1 << "Sauce"
-                                      << "Yes";
-    QTest::newRow("delete, Return takes No") << "d" << 0 << "Sauce"
-                                             << "Return";
+    QTest::newRow("delete confirmed") << "d" << -1 << sauce << "Yes";
+    QTest::newRow("delete, Return takes No") << "d" << 0 << sauce << "Return";
     // Every press marks the book, as the window expects.
-    QTest::newRow("copy without row") << "c" << 0 << QString() << QString();
-    QTest::newRow("delete without row") << "d" << 0 << QString() << QString();
+    QTest::newRow("copy without row") << "c" << 0 << none << none;
+    QTest::newRow("delete without row") << "d" << 0 << none << none;
 }
 
 void TestDataTable::rowActions()

@@ -15,12 +15,10 @@ namespace {
 
 // Notes each progress dialog as it shows ("label", with " / Cancel" when it
 // has that button) and presses its Cancel at once.
-class ProgressCanceller : public QObject
+struct ProgressCanceller : QObject
 {
-public:
     QStringList shown;
 
-protected:
     bool eventFilter(QObject* object, QEvent* event) override
     {
         auto* dialog = qobject_cast<QProgressDialog*>(object);
