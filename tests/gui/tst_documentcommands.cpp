@@ -197,13 +197,9 @@ void TestDocumentCommands::recentBooksAndStartFolders_data()
         << "save a.carb, save b.carb, open a.carb, new, recent 2"
         << "b.carb a.carb"
         << "b.carb";
-    QStringList nine;
-    QStringList eight;
-    for (int i = 0; i < 9; ++i)
-        nine << QString("save %1.carb").arg(i);
-    for (int i = 8; i > 0; --i)
-        eight << QString("%1.carb").arg(i);
-    QTest::newRow("the last eight") << nine.join(", ") << eight.join(' ') << "8.carb";
+    QTest::newRow("the last eight") << "seed 8, save 9.carb"
+                                    << "9.carb 1.carb 2.carb 3.carb 4.carb 5.carb 6.carb 7.carb"
+                                    << "9.carb";
     QTest::newRow("a book gone is said so and dropped")
         << "save a.carb, save b.carb, delete a.carb, recent 2"
         << "b.carb"
@@ -254,9 +250,10 @@ void TestDocumentCommands::recentBooksAndStartFolders()
 
 // Runs one step as a user would, "what name": "save", "open", "new", "recent"
 // (the n-th entry), "clear", "delete" (a file or folder), "mkdir", "junk"
-// (writes a file that is no book), "look <action> <folder>" (its file dialog
-// starts there; "Documents" is the user's); names are in the scratch folder.
-// True when it did so, meeting just the dialogs it expected.
+// (writes a file that is no book), "seed" (a recent list left by earlier
+// sessions), "look <action> <folder>" (its file dialog starts there;
+// "Documents" is the user's); names are in the scratch folder. True when it
+// did so, meeting just the dialogs it expected.
 bool TestDocumentCommands::_run(const QString& step)
 {
     const QString what = step.section(' ', 0, 0);
@@ -267,6 +264,13 @@ bool TestDocumentCommands::_run(const QString& step)
         return file.remove() || QDir(path).removeRecursively();
     if (what == "mkdir")
         return QDir().mkpath(path);
+    if (what == "seed") { // "1.carb" to "<n>.carb", newest first
+        QStringList books;
+        for (int i = 1; i <= name.toInt(); ++i)
+            books << _fixture->scratch.filePath(QString("%1.carb").arg(i));
+        appSettings()->setValue(SettingKey::RecentBooks, books);
+        return true;
+    }
     if (what == "junk")
         return file.open(QIODevice::WriteOnly) && file.write("junk") == 4;
     if (what == "look") {
