@@ -24,7 +24,6 @@ private slots:
     {
         qRegisterMetaType<QComboBox*>();
         QVERIFY(_book.open());
-        QVERIFY(_show(Book::Ingredients));
     }
     void cleanup()
     {
@@ -162,8 +161,7 @@ void TestDataTable::cellEdits()
     const int id = _book.document->getIDByName(table, name);
     if (before.isValid())
         _book.document->updateItem(table, id, column, before);
-    if (table != _editor->table)
-        QVERIFY(_show(table));
+    QVERIFY(_show(table));
     const std::vector<QVariant> old = _book.row(table, id);
     const int units = countRows(Book::Units);
     const bool selection = stored.startsWith("unit ");
@@ -199,6 +197,7 @@ void TestDataTable::cellEdits()
 // of equal names.
 void TestDataTable::selectionCells()
 {
+    QVERIFY(_show(Book::Ingredients));
     const QVariant loose[] = {QString("Salt"), -1, 0.3, 0.0};
     const int salt = _book.document->addRow(Book::Ingredients, loose, 4);
     const QVariant twin[] = {QString("clove")};
@@ -262,6 +261,7 @@ void TestDataTable::rowActions_data()
 
 void TestDataTable::rowActions()
 {
+    QVERIFY(_show(Book::Ingredients));
     QFETCH(QString, action);
     QFETCH(int, rowChange);
     QFETCH(QString, selected);
@@ -305,6 +305,7 @@ void TestDataTable::rowActions()
 // Faults only a diagnostic shows; none of them changes the book.
 void TestDataTable::faultsAreReported()
 {
+    QVERIFY(_show(Book::Ingredients));
     MessageCapture messages;
     QTableWidget* grid = _editor->grid;
     QSignalSpy changed(_editor, &EditableEntity::documentChanged);
