@@ -43,3 +43,26 @@ QStringList queryRows(const QString& sql);
 
 // Copies a folder of the source tree into target/name.
 bool copySourceFolder(const QString& name, const QString& target);
+
+// Suites linked to the book's library (not this one) get a scratch book.
+#if __has_include("data/document.h")
+#include "data/document.h"
+
+// A scratch working directory and a new book with the recipe book's tables.
+// The book ends first, and its destructor releases Qt's default SQL connection
+// for the next one. Check `ready` (whether the tables were made) in the test.
+struct ScratchBook
+{
+    explicit ScratchBook(bool withResources = false) : dir(withResources) {}
+
+    // Adds a row with a new id, filling the missing values with defaults; the id or -1.
+    int add(const QString& table, std::vector<QVariant> values)
+    {
+        return book.addRow(table, values, true);
+    }
+
+    ScratchDir dir;
+    Document book;
+    const bool ready = book.setDataStructure();
+};
+#endif
