@@ -166,62 +166,66 @@ private slots:
         QCOMPARE(temporaryFiles(_s->dir.path()), QStringList());
     }
 
-    void failedSaveChangesNothing_data()
-    {
-        QTest::addColumn<QString>("target");
-        QTest::newRow("missing folder") << "no/such/folder/book.carb";
-        QTest::newRow("folder as target") << "folder";
-    }
-
-    // The book is first written to the first free "<n>.tmp" of the working directory,
-    // which is removed again when the target cannot be replaced.
-    void failedSaveChangesNothing()
-    {
-        QFETCH(QString, target);
-        _book->fillSampleBook();
-        _book->modified = true;
-        QTemporaryDir elsewhere;
-        QVERIFY(QDir(elsewhere.path()).mkdir("folder"));
-        QVERIFY(writeFile(_path("0.tmp"), "keep me"));
-        MessageCapture capture;
-        QVERIFY(!_book->SaveDocument(elsewhere.filePath(target)));
-        QCOMPARE(capture.messages().size(), 1);
-        QCOMPARE(capture.count("Error: cannot write"), 1);
-        QCOMPARE(_book->fileName, QStringLiteral("NewBook"));
-        QVERIFY(_book->modified);
-        QVERIFY(QFileInfo(elsewhere.filePath("folder")).isDir());
-        QCOMPARE(readFile(_path("0.tmp")), QByteArray("keep me"));
-        QCOMPARE(temporaryFiles(_s->dir.path()), QStringList{"0.tmp"});
-    }
-
-    // A name taken in the working directory, even by a symlink to nowhere, is
-    // passed over and left as it is: the book never goes where a link points.
-    void temporaryNameTaken_data()
+    void save_data()
     {
         QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<bool>("saved");
         for (const char* kind : {"file", "folder", "dangling link", "link"})
-            QTest::newRow(kind) << kind;
+            QTest::newRow(qPrintable(QString("0.tmp is a ") + kind)) << kind << "book.carb" << true;
+        QTest::newRow("missing folder") << "file" << "no/such/folder/book.carb" << false;
+        QTest::newRow("folder as target") << "file" << "folder" << false;
+        QTest::newRow("working directory deleted") << "deleted" << "book.carb" << true;
+        // Nobody may create files there, root included.
+        QTest::newRow("working directory not writable") << "/proc" << "book.carb" << true;
     }
 
-    void temporaryNameTaken()
+    // The book is written to the first free "<n>.tmp" of the working directory,
+    // else beside the book, and then replaces the target. A name taken, even by
+    // a symlink to nowhere, is passed over and left as it is: the book never goes
+    // where a link points. A failed save removes its file and changes nothing.
+    void save()
     {
         QFETCH(QString, kind);
+        QFETCH(QString, target);
+        QFETCH(bool, saved);
         _book->fillSampleBook();
+        _book->modified = true;
+        const QStringList content = _content();
         QTemporaryDir elsewhere;
+        QVERIFY(QDir(elsewhere.path()).mkdir("folder"));
         const QString pointed = elsewhere.filePath("pointed"), taken = _path("0.tmp");
+        const QString name = elsewhere.filePath(target);
+        const bool workingDirTaken = kind == "deleted" || kind.startsWith('/');
         if (kind == "file" || kind == "link")
             QVERIFY(writeFile(kind == "file" ? taken : pointed, "keep me"));
         if (kind == "folder")
             QVERIFY(QDir(_s->dir.path()).mkdir("0.tmp"));
-        else if (kind != "file")
+        else if (kind.endsWith("link"))
             QVERIFY(QFile::link(pointed, taken));
-        QVERIFY(_book->SaveDocument(elsewhere.filePath("book.carb")));
-        QCOMPARE(QFileInfo(taken).isSymLink(), kind.endsWith("link"));
-        QCOMPARE(QFileInfo(taken).isDir(), kind == "folder");
+        else if (workingDirTaken)
+            QVERIFY(kind == "deleted" ? QDir(_s->dir.path()).removeRecursively()
+                                      : QDir::setCurrent(kind));
+        MessageCapture capture;
+        QCOMPARE(_book->SaveDocument(name), saved);
+        QCOMPARE(capture.messages().size(), saved ? 0 : 1);
+        QCOMPARE(capture.count("Error: cannot write"), saved ? 0 : 1);
+        QCOMPARE(_book->fileName, saved ? name : QStringLiteral("NewBook"));
+        QCOMPARE(_book->modified, !saved);
+        QVERIFY(QFileInfo(elsewhere.filePath("folder")).isDir());
         QCOMPARE(QFile::exists(pointed), kind == "link");
-        if (kind != "folder")
-            QCOMPARE(readFile(taken), QByteArray(kind == "dangling link" ? "" : "keep me"));
-        QCOMPARE(temporaryFiles(_s->dir.path()), QStringList{"0.tmp"});
+        if (workingDirTaken) {
+            QCOMPARE(QDir(elsewhere.path()).entryList(QDir::Files), QStringList{"book.carb"});
+        } else {
+            QCOMPARE(QFileInfo(taken).isSymLink(), kind.endsWith("link"));
+            QCOMPARE(QFileInfo(taken).isDir(), kind == "folder");
+            if (kind != "folder")
+                QCOMPARE(readFile(taken), QByteArray(kind == "dangling link" ? "" : "keep me"));
+            QCOMPARE(temporaryFiles(_s->dir.path()), QStringList{"0.tmp"});
+        }
+        _book->Clear();
+        QCOMPARE(_book->OpenDocument(name), saved);
+        QCOMPARE(_content(), saved ? content : QStringList());
     }
 
     void progressAndCancel_data()
@@ -282,32 +286,6 @@ private slots:
             QCOMPARE(readFile(name), file);
             QCOMPARE(temporaryFiles(_s->dir.path()), QStringList());
         }
-    }
-
-    void saveFromAFolderWithoutWriteAccess_data()
-    {
-        QTest::addColumn<QString>("workingDir");
-        QTest::newRow("working directory deleted") << "";
-        // Nobody may create files there, root included.
-        QTest::newRow("working directory not writable") << "/proc";
-    }
-
-    // The temporary file then goes beside the book, and only the book stays.
-    void saveFromAFolderWithoutWriteAccess()
-    {
-        QFETCH(QString, workingDir);
-        _book->fillSampleBook();
-        const QStringList saved = _content();
-        QTemporaryDir target;
-        const QString name = target.filePath("book.carb");
-        QVERIFY(workingDir.isEmpty() ? QDir(_s->dir.path()).removeRecursively()
-                                     : QDir::setCurrent(workingDir));
-        QVERIFY(_book->SaveDocument(name));
-        QCOMPARE(_book->fileName, name);
-        QCOMPARE(QDir(target.path()).entryList(QDir::Files), QStringList{"book.carb"});
-        _book->Clear();
-        QVERIFY(_book->OpenDocument(name));
-        QCOMPARE(_content(), saved);
     }
 
     void badFiles_data()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDir>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -11,10 +12,10 @@ class ScratchDir
 {
 public:
     explicit ScratchDir(bool withResources = true);
-    ~ScratchDir();
+    ~ScratchDir() { QDir::setCurrent(_previous); }
 
-    QString path() const;
-    QString filePath(const QString& name) const;
+    QString path() const { return _dir.path(); }
+    QString filePath(const QString& name) const { return _dir.filePath(name); }
 
 private:
     QTemporaryDir _dir;
@@ -30,7 +31,7 @@ public:
 
     QStringList messages() const;
     // Any message holding the text.
-    bool contains(const QString& text) const;
+    bool contains(const QString& text) const { return count(text) > 0; }
     int count(const QString& text) const;
     // Diagnostics whose quoted message is exactly the text.
     int diagnostics(const QString& message) const;
