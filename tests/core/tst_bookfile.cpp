@@ -130,8 +130,6 @@ private slots:
                          out << QString(table) << qint32(0);
                      out << EndMarker;
                  }).toHex());
-        QCOMPARE(_book->fileName, _path("empty.carb"));
-        QVERIFY(!_book->modified);
     }
 
     void roundTripKeepsIdsAndValues()

@@ -60,7 +60,10 @@ private slots:
         QVERIFY(!_book->copyTableFields("Nowhere", fields));
         _book->getConnectionsMany("Nowhere", many);
         _book->obtainFieldConnections("Nowhere", selections);
-        QCOMPARE(capture.diagnostics("No such table in database"), 3);
+        std::vector<QVariant> row{1};
+        _book->resolveRow("Nowhere", row);
+        QCOMPARE(row, std::vector<QVariant>{1});
+        QCOMPARE(capture.diagnostics("No such table in database"), 4);
         QCOMPARE(fields.size(), size_t(4));
         QCOMPARE(many.size(), size_t(1));
         QVERIFY(selections.empty());
