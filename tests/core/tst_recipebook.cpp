@@ -136,8 +136,9 @@ private slots:
         QCOMPARE(queryRows("SELECT name FROM CookingPlans ORDER BY id"),
                  QStringList({model.translate("Wedding"), model.translate("Birthday")}));
         // Numbers are stored as written: Cabbage is 0.1 pieces, Pizza costs 5.4.
-        QCOMPARE(queryRows("SELECT quant, id_unit FROM RecipeIngredients WHERE id_ing=12"),
-                 QStringList({"0.1 3"}));
+        QCOMPARE(queryRows("SELECT i.id_unit, quant, l.id_unit FROM Ingredients i JOIN "
+                           "RecipeIngredients l ON id_ing = i.id WHERE i.id = 12"),
+                 QStringList({"3 0.1 3"}));
         QCOMPARE(queryRows("SELECT expenses, complexity FROM Recipes WHERE id=1"),
                  QStringList{"5.4 5"});
         QCOMPARE(queryRows("SELECT portion_number FROM CookingPlanRecipes WHERE id_cp=2 AND "
