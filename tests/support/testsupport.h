@@ -45,7 +45,7 @@ QStringList queryRows(const QString& sql);
 // Copies a folder of the source tree into target/name.
 bool copySourceFolder(const QString& name, const QString& target);
 
-// Suites linked to the book's library (not this one) get a scratch book.
+// Only for the suites linked to the book's library (this helper library is not).
 #if __has_include("data/document.h")
 #include "data/document.h"
 
