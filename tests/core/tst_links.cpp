@@ -99,6 +99,7 @@ private slots:
         QVERIFY(!_book->tables.at(Book::Ingredients).fields[Book::IngredientCost].connected);
     }
 
+    // Ids become names, in rows given and rows read; selection lists hold the names.
     void resolveRow()
     {
         const int kg = _add(Book::Units, {"kg"});
@@ -128,6 +129,20 @@ private slots:
         QCOMPARE(row[Book::IngredientUnit].toString(), QStringLiteral("-----"));
         QVERIFY(!_book->nextResolvedRow(&result, row));
         QVERIFY(row.empty());
+
+        // The names a selection cell offers.
+        _add(Book::Units, {"g"});
+        std::map<unsigned int, std::vector<QVariant> > lists{
+            {Book::LineIngredient, {}}, {Book::LineQuantity, {}}, {Book::LineUnit, {}}, {9, {}}};
+        capture.clear();
+        _book->updateSelectionLists(Book::RecipeIngredients, &lists);
+        QCOMPARE(lists[Book::LineIngredient], (std::vector<QVariant>{"-----", "Flour", "Water"}));
+        QCOMPARE(lists[Book::LineUnit], (std::vector<QVariant>{"-----", "kg", "g"}));
+        QVERIFY(lists[Book::LineQuantity].empty());
+        QCOMPARE(capture.diagnostics("Field data type must be MD_SEL"), 1);
+        QCOMPARE(capture.diagnostics("Invalid field index 9"), 1);
+        _book->updateSelectionLists("Nowhere", &lists);
+        QCOMPARE(capture.diagnostics("Table Nowhere doesn't exist"), 1);
     }
 
     void replaceTableSection()
@@ -199,24 +214,6 @@ private slots:
         QCOMPARE(_book->copyRowConnected("Nowhere", 1, {}), -1);
         QCOMPARE(_book->countDependentRows("Nowhere", 1), 0);
         QCOMPARE(capture.diagnostics("No such table in database"), 3);
-    }
-
-    void updateSelectionLists()
-    {
-        _add(Book::Units, {"kg"});
-        _add(Book::Units, {"g"});
-        _add(Book::Ingredients, {"Flour", 1});
-        std::map<unsigned int, std::vector<QVariant> > lists{
-            {Book::LineIngredient, {}}, {Book::LineQuantity, {}}, {Book::LineUnit, {}}, {9, {}}};
-        MessageCapture capture;
-        _book->updateSelectionLists(Book::RecipeIngredients, &lists);
-        QCOMPARE(lists[Book::LineIngredient], (std::vector<QVariant>{"-----", "Flour"}));
-        QCOMPARE(lists[Book::LineUnit], (std::vector<QVariant>{"-----", "kg", "g"}));
-        QVERIFY(lists[Book::LineQuantity].empty());
-        QCOMPARE(capture.diagnostics("Field data type must be MD_SEL"), 1);
-        QCOMPARE(capture.diagnostics("Invalid field index 9"), 1);
-        _book->updateSelectionLists("Nowhere", &lists);
-        QCOMPARE(capture.diagnostics("Table Nowhere doesn't exist"), 1);
     }
 };
 
