@@ -6,6 +6,8 @@
 
 namespace {
 
+const QString NoIndex = "Error! Language index does not exist!";
+
 void writeLanguage(const QTemporaryDir& dir, const QString& code, const QByteArray& records)
 {
     QFile file(dir.filePath("_lanraw_" + code + ".bpl"));
@@ -24,104 +26,85 @@ private slots:
 
     void translations_data()
     {
-        QTest::addColumn<QByteArray>("english");
-        QTest::addColumn<QByteArray>("french");
+        QTest::addColumn<int>("index");
+        QTest::addColumn<QByteArray>("english"); // null: no file
+        QTest::addColumn<QByteArray>("other");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("expected");
-        const QByteArray en = "Open^Save^", fr = "Ouvrir^Enregistrer^";
-        QTest::newRow("found") << en << fr << "Save" << "Enregistrer";
-        QTest::newRow("not found") << en << fr << "Close" << "Close";
-        QTest::newRow("empty text") << en << fr << "" << "";
-        QTest::newRow("empty record")
-            << QByteArray("Open^Save^Quit^") << QByteArray("Ouvrir^^Quitter^") << "Save" << "";
-        QTest::newRow("duplicate key, first wins")
-            << QByteArray("Open^Open^") << QByteArray("Ouvrir^Autre^") << "Open" << "Ouvrir";
-        QTest::newRow("last record without end")
-            << QByteArray("Open^Save") << QByteArray("Ouvrir^Enregistrer") << "Save"
-            << "Enregistrer";
-        QTest::newRow("short translation file")
-            << QByteArray("Open^Save^Quit^") << QByteArray("Ouvrir^") << "Quit" << "Quit";
-        QTest::newRow("line breaks are kept") << QByteArray("Open^\nSave^")
+        QTest::addColumn<int>("records");
+        QTest::addColumn<QString>("message");
+        const QByteArray en = "Open^Save^", fr = "Ouvrir^Enregistrer^", none;
+        QTest::newRow("found") << 2 << en << fr << "Save" << "Enregistrer" << 2 << "";
+        QTest::newRow("not found") << 2 << en << fr << "Close" << "Close" << 2 << "";
+        QTest::newRow("empty text") << 2 << en << fr << "" << "" << 2 << "";
+        QTest::newRow("empty record") << 2 << QByteArray("Open^Save^Quit^")
+                                      << QByteArray("Ouvrir^^Quitter^") << "Save" << "" << 3 << "";
+        QTest::newRow("duplicate key, first wins") << 2 << QByteArray("Open^Open^")
+                                                   << QByteArray("Ouvrir^Autre^") << "Open"
+                                                   << "Ouvrir" << 1 << "";
+        QTest::newRow("last record without end") << 2 << QByteArray("Open^Save") << fr.chopped(1)
+                                                 << "Save" << "Enregistrer" << 2 << "";
+        QTest::newRow("short translation file") << 2 << QByteArray("Open^Save^Quit^")
+                                                << QByteArray("Ouvrir^") << "Quit" << "Quit" << 1
+                                                << "";
+        QTest::newRow("line breaks are kept") << 2 << QByteArray("Open^\nSave^")
                                               << QByteArray("Ouvrir^\nEnregistrer^") << "\nSave"
-                                              << "\nEnregistrer";
+                                              << "\nEnregistrer" << 2 << "";
         QTest::newRow("carriage return dropped")
-            << QByteArray("Two\r\nlines^") << QByteArray("Deux\r\nlignes^") << "Two\nlines"
-            << "Deux\nlignes";
-        QTest::newRow("unicode") << QByteArray("Salt^") << QByteArray("Sel ✓ «fin»^") << "Salt"
-                                 << QStringLiteral("Sel ✓ «fin»");
+            << 2 << QByteArray("Two\r\nlines^") << QByteArray("Deux\r\nlignes^") << "Two\nlines"
+            << "Deux\nlignes" << 1 << "";
+        QTest::newRow("unicode") << 2 << QByteArray("Salt^") << QByteArray("Sel ✓ «fin»^")
+                                 << "Salt" << QStringLiteral("Sel ✓ «fin»") << 1 << "";
+        // Without a usable language the texts stay English; with a language
+        // chosen they are still recorded as untranslated.
+        QTest::newRow("English needs no file") << 0 << none << none << "Open" << "Open" << 0 << "";
+        QTest::newRow("index 4") << 4 << en << none << "Open" << "Open" << 0 << NoIndex;
+        QTest::newRow("negative index") << -1 << en << none << "Open" << "Open" << 0 << NoIndex;
+        QTest::newRow("no language file") << 1 << en << none << "Open" << "Open" << 0
+                                          << "Language model: cannot open file 1 for reading!";
+        QTest::newRow("no English file") << 1 << none << QByteArray("Открыть^") << "Open"
+                                         << "Open" << 0
+                                         << "Language model: cannot open file 2 for reading!";
+        QByteArray many, manyGerman;
+        for (int i = 0; i < 1005; ++i) {
+            many += "text" + QByteArray::number(i) + "^";
+            manyGerman += "Text" + QByteArray::number(i) + "^";
+        }
+        QTest::newRow("last record read") << 3 << many << manyGerman << "text1000" << "Text1000"
+                                          << 1001 << "Infifnite loop";
+        QTest::newRow("past the records read") << 3 << many << manyGerman << "text1001"
+                                               << "text1001" << 1001 << "Infifnite loop";
     }
 
-    // Each text is asked for twice: a text without translation is recorded once.
+    // Each text is asked for twice, and once more through the program's
+    // translate(): a text without translation is recorded once.
     void translations()
     {
+        QFETCH(int, index);
         QFETCH(QByteArray, english);
-        QFETCH(QByteArray, french);
+        QFETCH(QByteArray, other);
         QFETCH(QString, text);
         QFETCH(QString, expected);
-        QTemporaryDir dir;
-        writeLanguage(dir, "en", english);
-        writeLanguage(dir, "fr", french);
-        LangModel model(2, dir.path() + "/");
-        QCOMPARE(model.languageIndex, 2);
-        QCOMPARE(model.translate(text), expected);
-        QCOMPARE(model.translate(text), expected);
-        const bool missing = expected == text && !text.isEmpty();
-        QCOMPARE(model.untranslated, missing ? std::vector<QString>{text} : std::vector<QString>());
-    }
-
-    void fallbacks_data()
-    {
-        QTest::addColumn<int>("index");
-        QTest::addColumn<QStringList>("files");
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<int>("languageIndex");
-        const QString noIndex = "Error! Language index does not exist!";
-        QTest::newRow("English needs no file") << 0 << QStringList() << "" << 0;
-        QTest::newRow("index 4") << 4 << QStringList{"en"} << noIndex << 0;
-        QTest::newRow("negative index") << -1 << QStringList{"en"} << noIndex << 0;
-        QTest::newRow("no language file")
-            << 1 << QStringList{"en"} << "Language model: cannot open file 1 for reading!" << 1;
-        QTest::newRow("no English file")
-            << 1 << QStringList{"ru"} << "Language model: cannot open file 2 for reading!" << 1;
-    }
-
-    // Without a usable language the texts stay English; with a language chosen
-    // they are still recorded as untranslated.
-    void fallbacks()
-    {
-        QFETCH(int, index);
-        QFETCH(QStringList, files);
         QFETCH(QString, message);
-        QFETCH(int, languageIndex);
         QTemporaryDir dir;
-        for (const QString& code : files)
-            writeLanguage(dir, code, code == "en" ? "Open^" : "Открыть^");
+        if (!english.isNull())
+            writeLanguage(dir, "en", english);
+        if (!other.isNull())
+            writeLanguage(dir, LangModel::languageCodes().value(index), other);
         MessageCapture capture;
         LangModel model(index, dir.path() + "/");
         QCOMPARE(capture.messages().size(), message.isEmpty() ? 0 : 1);
         QCOMPARE(capture.diagnostics(message), message.isEmpty() ? 0 : 1);
-        QCOMPARE(model.languageIndex, languageIndex);
-        QVERIFY(model.dictionary.empty());
-        QCOMPARE(model.translate("Open"), QStringLiteral("Open"));
-        QCOMPARE(model.untranslated.size(), size_t(languageIndex));
-    }
-
-    void recordLimit()
-    {
-        QTemporaryDir dir;
-        QByteArray english, german;
-        for (int i = 0; i < 1005; ++i) {
-            english += "text" + QByteArray::number(i) + "^";
-            german += "Text" + QByteArray::number(i) + "^";
-        }
-        writeLanguage(dir, "en", english);
-        writeLanguage(dir, "de", german);
-        MessageCapture capture;
-        LangModel model(3, dir.path() + "/");
-        QCOMPARE(capture.diagnostics("Infifnite loop"), 1);
-        QCOMPARE(model.dictionary.size(), size_t(1001));
-        QCOMPARE(model.translate("text1000"), QStringLiteral("Text1000"));
-        QCOMPARE(model.translate("text1001"), QStringLiteral("text1001"));
+        QCOMPARE(model.languageIndex, message == NoIndex ? 0 : index);
+        QTEST(int(model.dictionary.size()), "records");
+        QCOMPARE(translate(text), text); // no model installed
+        setAppLangModel(&model);
+        QCOMPARE(appLangModel(), &model);
+        QCOMPARE(model.translate(text), expected);
+        QCOMPARE(model.translate(text), expected);
+        QCOMPARE(translate(text), expected);
+        const bool missing = model.languageIndex != 0 && expected == text && !text.isEmpty();
+        QCOMPARE(model.untranslated, missing ? std::vector<QString>{text} : std::vector<QString>());
     }
 
     void stringsFromFile()
@@ -138,18 +121,6 @@ private slots:
         model._getStringsFromFile(model._languageFile("xx"), records);
         QVERIFY(records.empty());
         QCOMPARE(capture.diagnostics("Language model: cannot open file for reading!"), 1);
-    }
-
-    void freeTranslate()
-    {
-        QCOMPARE(translate("Open"), QStringLiteral("Open"));
-        QTemporaryDir dir;
-        writeLanguage(dir, "en", "Open^");
-        writeLanguage(dir, "de", "Öffnen^");
-        LangModel model(3, dir.path() + "/");
-        setAppLangModel(&model);
-        QCOMPARE(appLangModel(), &model);
-        QCOMPARE(translate("Open"), QStringLiteral("Öffnen"));
     }
 };
 

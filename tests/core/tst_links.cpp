@@ -1,4 +1,3 @@
-#include "data/document.h"
 #include "data/recipebook.h"
 #include "support/testsupport.h"
 
@@ -11,13 +10,10 @@ class TestLinks : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<ScratchDir> _dir;
-    std::unique_ptr<Document> _book;
+    std::unique_ptr<ScratchBook> _s;
+    Document* _book = nullptr;
 
-    int _add(const QString& table, std::vector<QVariant> values)
-    {
-        return _book->addRow(table, values, true);
-    }
+    int _add(const QString& table, std::vector<QVariant> values) { return _s->add(table, values); }
 
     // "table:field" of each connection from the table to the tables selecting its rows.
     QStringList _manyLinks(const QString& table)
@@ -31,16 +27,12 @@ class TestLinks : public QObject
 private slots:
     void init()
     {
-        _dir.reset(new ScratchDir(false));
-        _book.reset(new Document);
-        QVERIFY(_book->setDataStructure());
+        _s.reset(new ScratchBook);
+        _book = &_s->book;
+        QVERIFY(_s->ready);
     }
 
-    void cleanup()
-    {
-        _book.reset();
-        _dir.reset();
-    }
+    void cleanup() { _s.reset(); }
 
     // The connections that deleting, copying and resolving rows follow.
     void bookConnections()
@@ -68,7 +60,10 @@ private slots:
         QVERIFY(!_book->copyTableFields("Nowhere", fields));
         _book->getConnectionsMany("Nowhere", many);
         _book->obtainFieldConnections("Nowhere", selections);
-        QCOMPARE(capture.diagnostics("No such table in database"), 3);
+        std::vector<QVariant> row{1};
+        _book->resolveRow("Nowhere", row);
+        QCOMPARE(row, std::vector<QVariant>{1});
+        QCOMPARE(capture.diagnostics("No such table in database"), 4);
         QCOMPARE(fields.size(), size_t(4));
         QCOMPARE(many.size(), size_t(1));
         QVERIFY(selections.empty());
@@ -104,6 +99,7 @@ private slots:
         QVERIFY(!_book->tables.at(Book::Ingredients).fields[Book::IngredientCost].connected);
     }
 
+    // Ids become names, in rows given and rows read; selection lists hold the names.
     void resolveRow()
     {
         const int kg = _add(Book::Units, {"kg"});
@@ -133,6 +129,20 @@ private slots:
         QCOMPARE(row[Book::IngredientUnit].toString(), QStringLiteral("-----"));
         QVERIFY(!_book->nextResolvedRow(&result, row));
         QVERIFY(row.empty());
+
+        // The names a selection cell offers.
+        _add(Book::Units, {"g"});
+        std::map<unsigned int, std::vector<QVariant> > lists{
+            {Book::LineIngredient, {}}, {Book::LineQuantity, {}}, {Book::LineUnit, {}}, {9, {}}};
+        capture.clear();
+        _book->updateSelectionLists(Book::RecipeIngredients, &lists);
+        QCOMPARE(lists[Book::LineIngredient], (std::vector<QVariant>{"-----", "Flour", "Water"}));
+        QCOMPARE(lists[Book::LineUnit], (std::vector<QVariant>{"-----", "kg", "g"}));
+        QVERIFY(lists[Book::LineQuantity].empty());
+        QCOMPARE(capture.diagnostics("Field data type must be MD_SEL"), 1);
+        QCOMPARE(capture.diagnostics("Invalid field index 9"), 1);
+        _book->updateSelectionLists("Nowhere", &lists);
+        QCOMPARE(capture.diagnostics("Table Nowhere doesn't exist"), 1);
     }
 
     void replaceTableSection()
@@ -168,6 +178,8 @@ private slots:
         QCOMPARE(capture.diagnostics("Error: No such table in database"), 1);
     }
 
+    // A copy takes the rows of its own detail tables, not the plans that hold
+    // the original; without a copy of the main row it takes none.
     void copyRowConnected()
     {
         const int kg = _add(Book::Units, {"kg"});
@@ -182,46 +194,26 @@ private slots:
         _add(Book::CookingPlans, {"Picnic"});
         _add(Book::CookingPlanRecipes, {1, bread, 4});
         _add(Book::CookingPlanRecipes, {2, bread, 7});
+        QCOMPARE(_book->countDependentRows(Book::Recipes, bread), 4);
 
         const QStringList details{Book::RecipeIngredients, Book::RecipeTags};
         QCOMPARE(_book->copyRowConnected(Book::Recipes, bread, details), 3);
         QCOMPARE(queryRows("SELECT id_ing, quant, id_unit FROM RecipeIngredients WHERE id_rec=3"),
                  QStringList{"1 1 1"});
         QCOMPARE(queryRows("SELECT id_tag FROM RecipeTags WHERE id_rec=3"), QStringList{"1"});
-        // The plans that hold the original are not the copy's own rows.
         QCOMPARE(queryRows("SELECT id_cp FROM CookingPlanRecipes WHERE id_rec=3"), QStringList());
-    }
+        QCOMPARE(_book->countDependentRows(Book::Recipes, 3), 2);
 
-    // Without a copy of the main row no detail rows are copied (under id -1).
-    void copyRowConnectedStopsWithoutCopy()
-    {
-        const int bread = _add(Book::Recipes, {"Bread"});
-        _add(Book::RecipeTags, {bread, -1});
+        // No row is numbered past the last id, so the last one cannot be copied.
+        std::vector<QVariant> last{2147483647, QStringLiteral("Last")};
+        QCOMPARE(_book->addRow(Book::Recipes, last, false), 2147483647);
+        _add(Book::RecipeTags, {2147483647, tag});
         MessageCapture capture;
-        QCOMPARE(_book->copyRowConnected(Book::Recipes, bread + 1, {Book::RecipeTags}), -1);
-        QCOMPARE(queryRows("SELECT id_rec FROM RecipeTags"), QStringList{"1"});
-        QCOMPARE(capture.diagnostics("Extracted row and fields array misatch"), 1);
-        capture.clear();
+        QCOMPARE(_book->copyRowConnected(Book::Recipes, 2147483647, details), -1);
+        QCOMPARE(queryRows("SELECT id_rec FROM RecipeTags WHERE id_rec<1"), QStringList());
         QCOMPARE(_book->copyRowConnected("Nowhere", 1, {}), -1);
-        QCOMPARE(capture.diagnostics("No such table in database"), 2);
-    }
-
-    void updateSelectionLists()
-    {
-        _add(Book::Units, {"kg"});
-        _add(Book::Units, {"g"});
-        _add(Book::Ingredients, {"Flour", 1});
-        std::map<unsigned int, std::vector<QVariant> > lists{
-            {Book::LineIngredient, {}}, {Book::LineQuantity, {}}, {Book::LineUnit, {}}, {9, {}}};
-        MessageCapture capture;
-        _book->updateSelectionLists(Book::RecipeIngredients, &lists);
-        QCOMPARE(lists[Book::LineIngredient], (std::vector<QVariant>{"-----", "Flour"}));
-        QCOMPARE(lists[Book::LineUnit], (std::vector<QVariant>{"-----", "kg", "g"}));
-        QVERIFY(lists[Book::LineQuantity].empty());
-        QCOMPARE(capture.diagnostics("Field data type must be MD_SEL"), 1);
-        QCOMPARE(capture.diagnostics("Invalid field index 9"), 1);
-        _book->updateSelectionLists("Nowhere", &lists);
-        QCOMPARE(capture.diagnostics("Table Nowhere doesn't exist"), 1);
+        QCOMPARE(_book->countDependentRows("Nowhere", 1), 0);
+        QCOMPARE(capture.diagnostics("No such table in database"), 3);
     }
 };
 

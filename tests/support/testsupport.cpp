@@ -8,6 +8,8 @@
 #include <QSqlRecord>
 #include <QVariant>
 
+#include <algorithm>
+
 namespace {
 
 QStringList captured;
@@ -60,21 +62,6 @@ ScratchDir::ScratchDir(bool withResources) : _previous(QDir::currentPath())
     QDir::setCurrent(_dir.path());
 }
 
-ScratchDir::~ScratchDir()
-{
-    QDir::setCurrent(_previous);
-}
-
-QString ScratchDir::path() const
-{
-    return _dir.path();
-}
-
-QString ScratchDir::filePath(const QString& name) const
-{
-    return _dir.filePath(name);
-}
-
 MessageCapture::MessageCapture()
 {
     captured.clear();
@@ -91,26 +78,17 @@ QStringList MessageCapture::messages() const
     return captured;
 }
 
-bool MessageCapture::contains(const QString& text) const
-{
-    return count(text) > 0;
-}
-
 int MessageCapture::count(const QString& text) const
 {
-    int n = 0;
-    for (const QString& message : captured)
-        n += message.contains(text) ? 1 : 0;
-    return n;
+    return int(std::count_if(captured.begin(), captured.end(),
+                             [&](const QString& message) { return message.contains(text); }));
 }
 
 int MessageCapture::diagnostics(const QString& message) const
 {
     const QString quoted = QLatin1Char('"') + message + QLatin1Char('"');
-    int n = 0;
-    for (const QString& line : ::captured)
-        n += line.endsWith(quoted) ? 1 : 0;
-    return n;
+    return int(std::count_if(captured.begin(), captured.end(),
+                             [&](const QString& line) { return line.endsWith(quoted); }));
 }
 
 void MessageCapture::clear()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDir>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -11,10 +12,10 @@ class ScratchDir
 {
 public:
     explicit ScratchDir(bool withResources = true);
-    ~ScratchDir();
+    ~ScratchDir() { QDir::setCurrent(_previous); }
 
-    QString path() const;
-    QString filePath(const QString& name) const;
+    QString path() const { return _dir.path(); }
+    QString filePath(const QString& name) const { return _dir.filePath(name); }
 
 private:
     QTemporaryDir _dir;
@@ -30,7 +31,7 @@ public:
 
     QStringList messages() const;
     // Any message holding the text.
-    bool contains(const QString& text) const;
+    bool contains(const QString& text) const { return count(text) > 0; }
     int count(const QString& text) const;
     // Diagnostics whose quoted message is exactly the text.
     int diagnostics(const QString& message) const;
@@ -43,3 +44,26 @@ QStringList queryRows(const QString& sql);
 
 // Copies a folder of the source tree into target/name.
 bool copySourceFolder(const QString& name, const QString& target);
+
+// Only for the suites linked to the book's library (this helper library is not).
+#if __has_include("data/document.h")
+#include "data/document.h"
+
+// A scratch working directory and a new book with the recipe book's tables.
+// The book ends first, and its destructor releases Qt's default SQL connection
+// for the next one. Check `ready` (whether the tables were made) in the test.
+struct ScratchBook
+{
+    explicit ScratchBook(bool withResources = false) : dir(withResources) {}
+
+    // Adds a row with a new id, filling the missing values with defaults; the id or -1.
+    int add(const QString& table, std::vector<QVariant> values)
+    {
+        return book.addRow(table, values, true);
+    }
+
+    ScratchDir dir;
+    Document book;
+    const bool ready = book.setDataStructure();
+};
+#endif
