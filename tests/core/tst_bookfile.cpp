@@ -112,7 +112,7 @@ private slots:
     void init()
     {
         _s.reset(new ScratchBook);
-        _book = &_s->book;
+        _book = &_s->document;
         QVERIFY(_s->ready);
     }
 

@@ -33,9 +33,9 @@ private slots:
     {
         ScratchBook s;
         QVERIFY(s.ready);
-        s.book.fillSampleBook();
+        s.document.fillSampleBook();
         Recipe recipe;
-        s.book.getRecipe(s.book.getIDByName(Book::Recipes, "Hamburger"), recipe);
+        s.document.getRecipe(s.document.getIDByName(Book::Recipes, "Hamburger"), recipe);
         QCOMPARE(recipe.name, QStringLiteral("Hamburger"));
         QCOMPARE(recipe.description, QStringLiteral("Fast and tasty!"));
         QCOMPARE(int(recipe.rating), 10);
@@ -47,14 +47,14 @@ private slots:
                                      "Salad 0.05 kg", "Onion 0.5 pcs."}));
         QCOMPARE(recipe.tags, (std::vector<QString>{"American", "Fast-food"}));
         // A record filled twice gathers the details twice.
-        s.book.getRecipe(1, recipe);
+        s.document.getRecipe(1, recipe);
         QCOMPARE(recipe.name, QStringLiteral("Pizza"));
         QCOMPARE(recipe.ingredients.size(), size_t(5 + 3));
         QCOMPARE(recipe.tags.size(), size_t(2 + 1));
 
         // A missing recipe leaves the record alone.
         MessageCapture capture;
-        s.book.getRecipe(12, recipe);
+        s.document.getRecipe(12, recipe);
         QCOMPARE(recipe.name, QStringLiteral("Pizza"));
         QCOMPARE(capture.messages().size(), 2);
         QCOMPARE(capture.diagnostics("Error in getRecipe function: can't extract from DB"), 1);
@@ -62,10 +62,10 @@ private slots:
         // A line without ingredient or unit reads as no selection.
         capture.clear();
         const QVariant values[] = {"Tea", QByteArray("0"), "<i>hot</i>", 3, 1, 0.5f};
-        const int id = s.book.addRow(Book::Recipes, values, 6);
+        const int id = s.document.addRow(Book::Recipes, values, 6);
         s.add(Book::RecipeIngredients, {id, -1, 2.0f, -1});
         Recipe tea;
-        s.book.getRecipe(id, tea);
+        s.document.getRecipe(id, tea);
         QCOMPARE(tea.description, QStringLiteral("<i>hot</i>"));
         QCOMPARE(tea.photo.toByteArray(), QByteArray("0"));
         QCOMPARE(tea.ingredients.size(), size_t(1));
@@ -89,7 +89,7 @@ private slots:
         QVERIFY(s.ready);
         s.add(Book::Recipes, {"Soup"});
         const PlanDish dishes[] = {{dish, 2}, {"Soup", 3}, {dish, 5}};
-        QCOMPARE(s.book.addCookingPlan("Party", "<p>notes</p>", dishes, 3), 1);
+        QCOMPARE(s.document.addCookingPlan("Party", "<p>notes</p>", dishes, 3), 1);
         QCOMPARE(queryRows("SELECT name FROM Recipes ORDER BY id"), QStringList({"Soup", dish}));
         QCOMPARE(queryRows("SELECT id_cp, id_rec, portion_number FROM CookingPlanRecipes"),
                  QStringList({"1 2 2", "1 1 3", "1 2 5"}));
@@ -115,12 +115,12 @@ private slots:
         setAppLangModel(&model);
         ScratchBook s(withMedia);
         QVERIFY(s.ready);
-        s.book.fillSampleBook();
+        s.document.fillSampleBook();
         QCOMPARE(language == 0, model.translate("Title") == "Title"); // really German
-        QCOMPARE(s.book.tables.at(Book::Recipes).fields[Book::RecipeName].caption,
+        QCOMPARE(s.document.tables.at(Book::Recipes).fields[Book::RecipeName].caption,
                  model.translate("Title"));
         QStringList counts;
-        for (const auto& table : s.book.tables)
+        for (const auto& table : s.document.tables)
             counts << table.first + " " + queryRows("SELECT COUNT(*) FROM " + table.first).join("");
         // "Fast-food" is one tag, and each unit and ingredient is stored once.
         QCOMPARE(counts, QStringList({"CookingPlanRecipes 4", "CookingPlans 2", "Ingredients 12",

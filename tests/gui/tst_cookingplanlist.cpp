@@ -2,7 +2,7 @@
 // showing and hiding it, printing it, and names that hold HTML.
 #include "data/recipebook.h"
 #include "lang/langmodel.h"
-#include "viewtesting.h"
+#include "support/guisupport.h"
 #include "views/editablecookingplanlist.h"
 
 #include <QSqlQuery>

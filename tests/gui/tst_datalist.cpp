@@ -1,14 +1,13 @@
 // A data list: the list side (items, search, sort, row actions, renames, Save
 // and Revert) and the generated panel with its detail grids, which follows the
 // current item and writes nothing before Save.
-#include "shellfixture.h"
+#include "support/guisupport.h"
 
 #include "data/recipebook.h"
 #include "editing/editabledatalist.h"
 #include "editing/editablesubtable.h"
 #include "editing/verticalscrollarea.h"
 #include "lang/langmodel.h"
-#include "support/editingfixture.h"
 
 #include <QApplication>
 #include <QFormLayout>

@@ -7,8 +7,7 @@
 #include "editing/rangeintdelegate.h"
 #include "editing/seldelegate.h"
 #include "editing/textdelegate.h"
-#include "shellfixture.h"
-#include "support/editingfixture.h"
+#include "support/guisupport.h"
 
 #include <QSignalSpy>
 #include <QStandardItemModel>

@@ -1,7 +1,7 @@
 // New, Open, Save and Save as of the main window: what each does to the book,
 // its file name and modified state, the files written, the dialogs asked and
 // the status-bar messages; the recent books and where the file dialogs start.
-#include "shellfixture.h"
+#include "support/guisupport.h"
 
 #include "app/bookprogress.h"
 #include "settings/settings.h"
@@ -38,7 +38,7 @@ class TestDocumentCommands : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { useTemporarySettingsStore(_settings.path()); }
+    void initTestCase() { useTemporarySettings(_settings.path()); }
     void init()
     {
         if (appSettings()) {
@@ -175,7 +175,7 @@ void TestDocumentCommands::commands()
     for (int i = 0; i < script.size(); ++i)
         QCOMPARE(dialogs.details[i], shapes[script[i].section(QLatin1Char(':'), 0, 0)]);
     QCOMPARE(canceller.shown.join(", "), progress);
-    QCOMPARE(rowCount(_window(), QStringLiteral("Recipes")), recipes);
+    QCOMPARE(countRows(QStringLiteral("Recipes")), recipes);
     QCOMPARE(_inScratch(_document().fileName) + (_document().modified ? "*" : ""), book);
     QCOMPARE(_fixture->probe->synchronized, refreshes);
     QCOMPARE(filesIn(_fixture->scratch.path()), files);

@@ -1,7 +1,7 @@
 #include "data/recipebook.h"
 #include "exchange/exchangecommand.h"
 #include "exchange/recipeimporter.h"
-#include "shellfixture.h"
+#include "support/guisupport.h"
 #include "views/editablerecipelist.h"
 
 #include <QBuffer>
@@ -237,7 +237,7 @@ class TestExchange : public QObject
 private slots:
     void initTestCase()
     {
-        useTemporarySettingsStore(_settings.path());
+        useTemporarySettings(_settings.path());
         _server.reset(new TestServer);
         QVERIFY(_server->isListening());
     }

@@ -9,7 +9,7 @@
 #include "images/pictures.h"
 #include "images/webcamdialog.h"
 #include "lang/langmodel.h"
-#include "support/editingfixture.h"
+#include "support/guisupport.h"
 
 #include <QBuffer>
 #include <QCameraInfo>

@@ -1,7 +1,7 @@
 // The main window: the first start on a German system, menus, pictures, tabs
 // left stale by another tab, the title, the splash messages, the About box,
 // Visit website and the handling of a close. (Each language: tst_untranslated.)
-#include "shellfixture.h"
+#include "support/guisupport.h"
 
 #include "app/appinfo.h"
 #include "data/recipebook.h"
@@ -21,7 +21,7 @@ public slots:
     void recordUrl(const QUrl& url) { _openedUrls << url; }
 
 private slots:
-    void initTestCase() { useTemporarySettingsStore(_settings.path()); }
+    void initTestCase() { useTemporarySettings(_settings.path()); }
     void init() { _start(); }
     void cleanup() { _fixture.reset(); }
 
@@ -82,7 +82,7 @@ void TestMainWindow::firstStartOnAGermanSystem()
     // A new book: the sample book, unmodified, each editor in its tab.
     QCOMPARE(_window()->windowTitle(), QStringLiteral("Culinor - NewBook"));
     QVERIFY(!_window()->document.modified);
-    QCOMPARE(rowCount(_window(), QStringLiteral("Recipes")), 3);
+    QCOMPARE(countRows(QStringLiteral("Recipes")), 3);
     for (int i = 0; i < 3; ++i)
         QCOMPARE(_tabs()->widget(i)->layout(), _window()->editors[i]->layout);
 }
@@ -145,7 +145,7 @@ void TestMainWindow::otherTabsRefreshAfterAnEdit()
     EditableSubTable* dishes = plans->form.subTables.at(0);
     QCOMPARE(dishes->grid->item(0, Book::DishRecipe)->text(), QStringLiteral("Pizza Napoletana"));
     plans->onAcceptClicked();
-    QCOMPARE(rowCount(_window(), QStringLiteral("Recipes")), 3);
+    QCOMPARE(countRows(QStringLiteral("Recipes")), 3);
 }
 
 // The title is set only when it changes; a book without a file name is NewBook.

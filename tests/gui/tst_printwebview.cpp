@@ -2,7 +2,7 @@
 // poppler's tools: the one end-to-end check of printing the recipe page and
 // the plan report.
 #include "views/printwebview.h"
-#include "viewtesting.h"
+#include "support/guisupport.h"
 
 #include <QFile>
 #include <QRegularExpression>

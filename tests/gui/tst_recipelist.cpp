@@ -5,7 +5,7 @@
 #include "images/dropimagelabel.h"
 #include "images/pictures.h"
 #include "lang/langmodel.h"
-#include "viewtesting.h"
+#include "support/guisupport.h"
 #include "views/editablerecipelist.h"
 
 #include <QNetworkAccessManager>

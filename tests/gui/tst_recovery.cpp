@@ -1,6 +1,6 @@
 // Autosave, recovery on start and the lock of an open book: in windows of
 // this process, and once in the real program, killed and started again.
-#include "shellfixture.h"
+#include "support/guisupport.h"
 
 #include "editing/editabledatalist.h"
 #include "editing/verticalscrollarea.h"
@@ -88,7 +88,7 @@ void TestRecovery::initTestCase()
     // The data folder of the tests lies under the home folder. The windows
     // here autosave only when a test says so.
     qputenv("HOME", QFile::encodeName(_home.path()));
-    useTemporarySettingsStore(_settings.path());
+    useTemporarySettings(_settings.path());
     storeSettings(_settings.path(), QStringLiteral("autosave_seconds=0 language=0"));
 }
 

@@ -1,13 +1,12 @@
 // What the user typed is never lost nor cut: a cell editor left open counts,
 // a changed panel is asked about before anything leaves or replaces it, a tab
 // change keeps it, and real numbers keep every digit.
-#include "shellfixture.h"
+#include "support/guisupport.h"
 
 #include "data/recipebook.h"
 #include "editing/editabledatatable.h"
 #include "editing/editablesubtable.h"
 #include "editing/verticalscrollarea.h"
-#include "support/editingfixture.h"
 #include "views/editablerecipelist.h"
 
 #include <QDoubleSpinBox>
@@ -60,7 +59,7 @@ class TestSafekeeping : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { useTemporarySettingsStore(_settings.path()); }
+    void initTestCase() { useTemporarySettings(_settings.path()); }
     void init();
     void cleanup() { _fixture.reset(); }
 

@@ -1,7 +1,7 @@
 // The settings store (defaults written once and at once, missing keys reported),
 // the Options dialog run from the window's menu, and the colour theme chosen
 // there as the window shows it.
-#include "shellfixture.h"
+#include "support/guisupport.h"
 
 #include "app/setdial.h"
 #include "lang/langmodel.h"
@@ -65,7 +65,7 @@ private:
 
 void TestSettings::initTestCase()
 {
-    useTemporarySettingsStore(_settings.path());
+    useTemporarySettings(_settings.path());
     QCoreApplication::setOrganizationName(QStringLiteral("Ostrel software"));
     QCoreApplication::setApplicationName(QStringLiteral("Culinor"));
     _fixture.reset(new WindowFixture); // in English

@@ -1,7 +1,7 @@
 // The program started in each language: it shows the language's texts, every
 // tab fits a 1024 x 768 screen, and going through every tab, menu and dialog
 // meets no text without a translation.
-#include "shellfixture.h"
+#include "support/guisupport.h"
 
 #include "app/appinfo.h"
 #include "lang/langmodel.h"
@@ -19,7 +19,7 @@ class TestUntranslated : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { useTemporarySettingsStore(_settings.path()); }
+    void initTestCase() { useTemporarySettings(_settings.path()); }
     void everyScreenTranslated_data();
     void everyScreenTranslated();
 

@@ -6,6 +6,8 @@
 #include <QFileInfo>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QVariant>
 
 #include <algorithm>
@@ -23,6 +25,22 @@ void captureHandler(QtMsgType type, const QMessageLogContext& context, const QSt
         previousHandler(type, context, message);
 }
 
+// Copies a folder of the source tree into target/name.
+bool copySourceFolder(const QString& name, const QString& target)
+{
+    const QString source = QStringLiteral(CULINOR_SOURCE_DIR "/") + name;
+    if (!QDir().mkpath(target + QLatin1Char('/') + name))
+        return false;
+    QDirIterator it(source, QDir::Files);
+    while (it.hasNext()) {
+        const QString file = it.next();
+        if (!QFile::copy(file, target + QLatin1Char('/') + name + QLatin1Char('/')
+                                   + QFileInfo(file).fileName()))
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 QStringList queryRows(const QString& sql)
@@ -38,20 +56,20 @@ QStringList queryRows(const QString& sql)
     return rows;
 }
 
-bool copySourceFolder(const QString& name, const QString& target)
+int countRows(const QString& table, const QString& where)
 {
-    const QString source = QStringLiteral(CULINOR_SOURCE_DIR "/") + name;
-    if (!QDir().mkpath(target + QLatin1Char('/') + name))
-        return false;
-    QDirIterator it(source, QDir::Files);
-    while (it.hasNext()) {
-        const QString file = it.next();
-        if (!QFile::copy(file, target + QLatin1Char('/') + name + QLatin1Char('/')
-                                   + QFileInfo(file).fileName()))
-            return false;
-    }
-    return true;
+    QSqlQuery query(QStringLiteral("SELECT COUNT(*) FROM ") + table
+                    + (where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + where));
+    return query.next() ? query.value(0).toInt() : -1;
 }
+
+void useTemporarySettings(const QString& folder)
+{
+    QStandardPaths::setTestModeEnabled(true);
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder);
+}
+
 
 ScratchDir::ScratchDir(bool withResources) : _previous(QDir::currentPath())
 {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/document.h"
+
 #include <QDir>
 #include <QString>
 #include <QStringList>
@@ -42,12 +44,11 @@ public:
 // columns joined by blanks.
 QStringList queryRows(const QString& sql);
 
-// Copies a folder of the source tree into target/name.
-bool copySourceFolder(const QString& name, const QString& target);
+// Points QSettings and QStandardPaths at a scratch folder, never the user's.
+void useTemporarySettings(const QString& folder);
 
-// Only for the suites linked to the book's library (this helper library is not).
-#if __has_include("data/document.h")
-#include "data/document.h"
+// Rows of a table on the default connection, optionally filtered; -1 on failure.
+int countRows(const QString& table, const QString& where = QString());
 
 // A scratch working directory and a new book with the recipe book's tables.
 // The book ends first, and its destructor releases Qt's default SQL connection
@@ -59,11 +60,10 @@ struct ScratchBook
     // Adds a row with a new id, filling the missing values with defaults; the id or -1.
     int add(const QString& table, std::vector<QVariant> values)
     {
-        return book.addRow(table, values, true);
+        return document.addRow(table, values, true);
     }
 
     ScratchDir dir;
-    Document book;
-    const bool ready = book.setDataStructure();
+    Document document;
+    const bool ready = document.setDataStructure();
 };
-#endif
