@@ -132,7 +132,8 @@ void TestMainWindow::closeHandling_data()
     QTest::newRow("No closes without saving") << QStringList{"modified:No"} << true;
     QTest::newRow("Cancel stays") << QStringList{"modified:Cancel"} << false;
     QTest::newRow("Escape stays") << QStringList{"modified:Escape"} << false;
-    QTest::newRow("Yes and a cancelled save stays") << QStringList{"modified:Yes", "save:"} << false;
+    QTest::newRow("Yes and a cancelled save stays")
+        << QStringList{"modified:Yes", "save:"} << false;
 }
 
 void TestMainWindow::closeHandling()
