@@ -102,8 +102,8 @@ void TestMainWindow::helpMenu()
     trigger(_window(), "actionAbout");
     QCOMPARE(dialogs.steps, QStringList{"About Culinor:Return"});
     const AppInfo* info = AppInfo::instance();
-    for (const QString& part : {info->title, info->version, "<a href=\"" + info->domain})
-        QVERIFY2(dialogs.details.first().contains(part), qPrintable(part));
+    for (const QString& text : {info->title, info->version, "<a href=\"" + info->domain})
+        QVERIFY2(dialogs.details.first().contains(text), qPrintable(text));
     QDesktopServices::setUrlHandler(QStringLiteral("https"), this, "recordUrl");
     trigger(_window(), "actionVisit_website");
     QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
