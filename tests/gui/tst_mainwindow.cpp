@@ -1,6 +1,6 @@
 // The main window: the first start on a German system, pictures, stale tabs, the splash,
 // Help and closing. (Each language: tst_untranslated.)
-#include "shellfixture.h"
+#include "support/guisupport.h"
 
 #include "app/appinfo.h"
 #include "data/recipebook.h"
@@ -18,7 +18,7 @@ public slots:
     void recordUrl(const QUrl& url) { _openedUrls << url; }
 
 private slots:
-    void initTestCase() { useTemporarySettingsStore(_settings.path()); }
+    void initTestCase() { useTemporarySettings(_settings.path()); }
     void init() { _fixture.reset(new WindowFixture); }
     void cleanup() { _fixture.reset(); }
 

@@ -1,5 +1,5 @@
 // The settings store, the Options dialog and the colour theme chosen there.
-#include "shellfixture.h"
+#include "support/guisupport.h"
 
 #include "app/setdial.h"
 #include "lang/langmodel.h"
@@ -14,7 +14,7 @@ class TestSettings : public QObject
 private slots:
     void initTestCase()
     {
-        useTemporarySettingsStore(_settings.path());
+        useTemporarySettings(_settings.path());
         _fixture.reset(new WindowFixture); // in English
     }
     void cleanup() { qDeleteAll(modalWatchers().children()); }

@@ -1,5 +1,5 @@
 // Started in Russian, French and German, every screen fits 1024 x 768 and is translated.
-#include "shellfixture.h"
+#include "support/guisupport.h"
 
 #include "app/appinfo.h"
 #include "lang/langmodel.h"
@@ -12,7 +12,7 @@ class TestUntranslated : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { useTemporarySettingsStore(_settings.path()); }
+    void initTestCase() { useTemporarySettings(_settings.path()); }
     void everyScreenTranslated_data()
     {
         QTest::addColumn<int>("language");
