@@ -153,7 +153,8 @@ private slots:
         QVERIFY(_list->report.startsWith("<h1>Birthday</h1>"));
         QTest::mouseClick(toggle(), Qt::LeftButton);
         QVERIFY(_list->printButton->isEnabled());
-        QVERIFY(_list->report.contains(names[1][1].toHtmlEscaped() + "</td>" + cells("5.40/1/5.40")));
+        QVERIFY(
+            _list->report.contains(names[1][1].toHtmlEscaped() + "</td>" + cells("5.40/1/5.40")));
         QVERIFY(_list->report.contains("7.90 " + currency.toHtmlEscaped() + "</i>"));
 
         deleteEveryItem(_list);
