@@ -3,11 +3,7 @@
 #include "viewtesting.h"
 #include "views/editablecookingplanlist.h"
 
-#include <QSqlQuery>
-#include <QTemporaryDir>
 #include <QtTest>
-
-#include <memory>
 
 class TestCookingPlanList : public QObject
 {
@@ -55,44 +51,37 @@ private slots:
                                "of this report.</b></p><h2>";
         // Flour in kilograms in both recipes (twice in the cake) and in grams;
         // units in ascending order under one ingredient.
-        QStringList bakery{"<h1>Bakery</h1><h2>", cells("Bread/1.00/2/2.00"),
-                           cells("Cake/2.00/3/6.00"), "<i>8.00 USD</i>",
-                           "<td rowspan=\"2\">Flour</td>" + cells("450.00/g") + cells("0.70/kg")};
+        const QStringList bakery{"<h1>Bakery</h1><h2>", cells("Bread/1.00/2/2.00"),
+                                 cells("Cake/2.00/3/6.00"), "<i>8.00 USD</i>",
+                                 "<td rowspan=\"2\">Flour</td>" + cells("450.00/g") +
+                                     cells("0.70/kg")};
         QTest::newRow("summed across recipes") << "" << bakery << "";
-        QTest::newRow("no dishes") << "DELETE FROM CookingPlanRecipes WHERE id_cp=100"
-                                   << QStringList{bakery[0], "<i>0.00 USD</i>"} << "";
+        // A dish without a recipe is left out and named; the rest is reported.
         QTest::newRow("no recipe chosen")
             << "UPDATE CookingPlanRecipes SET id_rec=-1 WHERE id_rec=101"
             << QStringList{notice.arg(2), bakery[1], "<i>2.00 USD</i>",
                            "<td rowspan=\"1\">Flour</td>" + cells("0.40/kg")}
             << "";
-        // A dish without a readable recipe is left out and named; the rest is reported.
-        bakery[0] = notice.arg(3);
-        QTest::newRow("missing recipe")
-            << "INSERT INTO CookingPlanRecipes VALUES(100, 100, 999, 1)" << bakery << "";
         // Other values a corrupt book file may hold abandon the report with their own message.
-        for (const auto& bad : {std::pair<QString, QString>{"id_ing", "Cannot get ID"},
-                                {"quant", "Cannot extract quantity"},
-                                {"id_unit", "Cannot get unit ID"}})
-            QTest::newRow(qPrintable(bad.second))
-                << "UPDATE RecipeIngredients SET " + bad.first + "='abc' WHERE id_rec=100"
-                << QStringList() << bad.second;
+        const QString bad = "UPDATE RecipeIngredients SET %1='abc' WHERE id_rec=100";
+        QTest::newRow("ingredient id") << bad.arg("id_ing") << QStringList() << "Cannot get ID";
+        QTest::newRow("quantity") << bad.arg("quant") << QStringList() << "Cannot extract quantity";
+        QTest::newRow("unit id") << bad.arg("id_unit") << QStringList() << "Cannot get unit ID";
     }
 
     void reports()
     {
-        for (const char* sql :
-             {"INSERT INTO Recipes(id, name, expenses) VALUES(100, 'Bread', 1), (101, 'Cake', 2)",
-              "INSERT INTO Ingredients(id, name) VALUES(100, 'Flour')",
-              "INSERT INTO Units(id, name) VALUES(100, 'g'), (101, 'kg')",
-              "INSERT INTO RecipeIngredients(id_rec, id_ing, quant, id_unit) VALUES"
-              "(100, 100, 0.2, 101), (101, 100, 150, 100), (101, 100, 0.1, 101)",
-              "INSERT INTO CookingPlans(id, name) VALUES(100, 'Bakery')",
-              "INSERT INTO CookingPlanRecipes(id, id_cp, id_rec, portion_number) VALUES"
-              "(98, 100, 100, 2), (99, 100, 101, 3)"})
-            QVERIFY2(QSqlQuery().exec(sql), sql);
         QFETCH(QString, change);
-        QVERIFY(change.isEmpty() || QSqlQuery().exec(change));
+        const QString book =
+            "INSERT INTO Recipes(id, name, expenses) VALUES(100, 'Bread', 1), (101, 'Cake', 2);"
+            "INSERT INTO Ingredients(id, name) VALUES(100, 'Flour');"
+            "INSERT INTO Units(id, name) VALUES(100, 'g'), (101, 'kg');"
+            "INSERT INTO RecipeIngredients(id_rec, id_ing, quant, id_unit) VALUES(100, 100, 0.2, "
+            "101), (101, 100, 150, 100), (101, 100, 0.1, 101);"
+            "INSERT INTO CookingPlans(id, name) VALUES(100, 'Bakery');"
+            "INSERT INTO CookingPlanRecipes VALUES(98, 100, 100, 2), (99, 100, 101, 3);";
+        for (const QString& sql : (book + change).split(';', Qt::SkipEmptyParts))
+            QVERIFY2(QSqlQuery().exec(sql), qPrintable(sql));
         build();
         MessageCapture messages;
         showDetails("Bakery");
@@ -107,11 +96,8 @@ private slots:
                                  : shownText().startsWith("Bakery"));
     }
 
-    // The report is built only while it is shown, for the plan clicked, from
-    // the data as it is then, with names holding HTML (and the currency) shown
-    // as text; "Print details" works only while it is shown. A bad plan id or
-    // an item without an id is reported and the report stays; once no plan is
-    // left, neither the report nor its dishes stay.
+    // The report is built only while shown, for the plan clicked, with names and the currency
+    // as text; it prints only while shown, and goes with the last plan.
     void detailsFollowToggleAndSelection()
     {
         const QString currency = "<script>document.title='currency'</script>";
@@ -130,32 +116,18 @@ private slots:
         verifyShownAsText(currency, _list->report, _list->detailsView, 0);
         for (const QStringList& name : names)
             verifyShownAsText(name[1], _list->report, _list->detailsView, 0);
-        QVERIFY(_list->printButton->isEnabled());
         PrintVisit visit;
         answerPrintDialog(QString(), &visit, PrintAnswer::Cancel);
         QTest::mouseClick(_list->printButton, Qt::LeftButton);
         QVERIFY(visit.seen);
-        const QString wedding = _list->report;
         MessageCapture messages;
         _list->_obtainDetails(-1);
         QCOMPARE(messages.diagnostics("Incorrect ID"), 1);
-        QListWidgetItem stray("Stray");
-        _list->onListItemActivated(&stray);
-        QCOMPARE(messages.diagnostics("Unknown Recipe index"), 1);
-        QCOMPARE(_list->report, wedding);
         click("Birthday");
         QVERIFY(_list->report.startsWith("<h1>Birthday</h1>"));
 
         QTest::mouseClick(toggle(), Qt::LeftButton);
         QVERIFY(!_list->printButton->isEnabled());
-        QVERIFY(QSqlQuery().exec("UPDATE CookingPlanRecipes SET portion_number=1 WHERE id_cp=1"));
-        click(names[0][1]);
-        QVERIFY(_list->report.startsWith("<h1>Birthday</h1>"));
-        QTest::mouseClick(toggle(), Qt::LeftButton);
-        QVERIFY(_list->printButton->isEnabled());
-        QVERIFY(
-            _list->report.contains(names[1][1].toHtmlEscaped() + "</td>" + cells("5.40/1/5.40")));
-        QVERIFY(_list->report.contains("7.90 " + currency.toHtmlEscaped() + "</i>"));
 
         deleteEveryItem(_list);
         QVERIFY(_list->report.isEmpty());
