@@ -63,7 +63,8 @@ private slots:
         if (quantity >= 0)
             recipe.ingredients.push_back({"Flour", quantity, "kg"});
         recipe.tags.assign(tags.begin(), tags.end());
-        const QString page = EditableRecipeList::recipePageHtml(recipe);
+        // The page after its title and photo.
+        const QString page = EditableRecipeList::recipePageHtml(recipe).section("</div></div>", 1);
         QVERIFY2(page.contains("<b>Tags</b>: " + shown.section('|', 0, 0) +
                                "<br /><b>Rating</b>: 7 of 10<br /><b>Complexity</b>: 4 of 10"),
                  qPrintable(page));
