@@ -23,6 +23,7 @@ class TestRecipeList : public QObject
         QSqlQuery photo(QString("SELECT photo FROM Recipes WHERE id=%1").arg(recipe));
         return photo.next() ? photo.value(0).toByteArray() : QByteArray();
     }
+
     QTemporaryDir _settingsDir;
     std::unique_ptr<ListWindow<EditableRecipeList>> _view;
     EditableRecipeList* _list = nullptr;
