@@ -1,6 +1,6 @@
 // The Cooking plans tab: the expense report and shopping list of a plan.
 #include "data/recipebook.h"
-#include "viewtesting.h"
+#include "support/guisupport.h"
 #include "views/editablecookingplanlist.h"
 
 #include <QtTest>

@@ -3,7 +3,7 @@
 #include "data/recipebook.h"
 #include "images/dropimagelabel.h"
 #include "images/pictures.h"
-#include "viewtesting.h"
+#include "support/guisupport.h"
 #include "views/editablerecipelist.h"
 
 #include <QNetworkReply>
