@@ -140,14 +140,12 @@ private slots:
         QTest::newRow("add lands sorted")
             << "press Sort; press Sort; press Sort; press a" << none << 1
             << QStringList{h, "NewItem 0 0 0 0", p, s} << "Pizza";
-        QTest::newRow("add appends")
-            << "press a" << none << 1 << QStringList{p, h, s, "NewItem 0 0 0 0"} << "Pizza";
-        QTest::newRow("copy has own details, no plans")
-            << "click Shawarma; press c" << none << 1 << QStringList{p, h, s, "Shawarma 2.5 9 2 0"}
-            << "Shawarma";
-        QTest::newRow("delete, No") << "press d" << QStringList{del + "No"} << 0 << sample << "Pizza";
-        QTest::newRow("delete shows the next")
-            << "press d" << QStringList{del + "Yes"} << 1 << QStringList{h, s} << "Hamburger";
+        QTest::newRow("add and copy append; a copy has own details, no plans")
+            << "press a; click Shawarma; press c" << none << 2
+            << QStringList{p, h, s, "NewItem 0 0 0 0", "Shawarma 2.5 9 2 0"} << "Shawarma";
+        QTest::newRow("delete, No, then Yes shows the next")
+            << "press d; press d" << QStringList{del + "No", del + "Yes"} << 1 << QStringList{h, s}
+            << "Hamburger";
         QTest::newRow("delete of the last shows the one before")
             << "click Shawarma; press d" << QStringList{del + "Yes"} << 1 << QStringList{p, h}
             << "Hamburger";
@@ -172,10 +170,9 @@ private slots:
         QTest::newRow("empty book, Save")
             << "clear; press Save; told Saving... -1, Saved 500; diagnosed Cannot get list item"
             << none << 0 << none << "";
-        QTest::newRow("empty book, Revert")
-            << "clear; press Revert; told ; diagnosed Cannot get list item" << none << 0 << none << "";
-        QTest::newRow("empty book, copy")
-            << "clear; press c; told ; diagnosed No current item" << none << 0 << none << "";
+        QTest::newRow("empty book, copy and Revert")
+            << "clear; press c; diagnosed No current item; press Revert; told ; "
+               "diagnosed Cannot get list item" << none << 0 << none << "";
         QTest::newRow("rating stored as text")
             << "store many; press Revert; diagnosed Conversion error of variant many" << none << 0
             << sample << "Pizza";
@@ -261,17 +258,6 @@ private slots:
         QCOMPARE(loads.count(), 3);
     }
 
-    // Markup in the currency is the user's text, shown as typed.
-    void currencyShownAsTyped()
-    {
-        build();
-        const auto labels = _book.window->findChildren<QLabel*>();
-        QVERIFY(std::any_of(labels.begin(), labels.end(), [](QLabel* label) {
-            return label->text() == "<b>EUR</b>" &&
-                   label->sizeHint().width() >= label->fontMetrics().horizontalAdvance("<b>EUR</b>");
-        }));
-    }
-
     // A stored count beyond the old limit of 99 survives loading the panel and saving it.
     void largePersonCountSurvivesSave()
     {
@@ -282,14 +268,18 @@ private slots:
         QCOMPARE(_book.row(Book::CookingPlans, 1)[Book::PlanPersonCount].toInt(), 1200);
     }
 
-    // Fields and detail grids are edited as a user does; nothing reaches the book
-    // before Save, which writes the record once and replaces its detail rows.
-    void saveWritesFieldsAndReplacesDetailRows()
+    // Detail rows edited as a user does reach the book only on Save, which replaces them.
+    // Markup in the currency is the user's text, shown as typed.
+    void saveReplacesDetailRows()
     {
         build();
-        play("click Shawarma; type Shawarma XL");
+        const auto labels = _book.window->findChildren<QLabel*>();
+        QVERIFY(std::any_of(labels.begin(), labels.end(), [](QLabel* label) {
+            return label->text() == "<b>EUR</b>" &&
+                   label->sizeHint().width() >= label->fontMetrics().horizontalAdvance("<b>EUR</b>");
+        }));
+        play("click Shawarma");
         QTableWidget* lines = _list->form.subTables.front()->grid;
-        QSignalSpy changed(_list, &EditableEntity::documentChanged);
         // A new line with a new ingredient, a copied line and a deleted one.
         press(lines, "a");
         _list->scrollArea->ensureWidgetVisible(lines);
@@ -306,9 +296,6 @@ private slots:
         QCOMPARE(countRows(Book::Ingredients, "name='Basil'"), 0);
 
         play("press Save");
-        QCOMPARE(changed.count(), 1);
-        QCOMPARE(queryRows("SELECT name, rating, complexity FROM Recipes WHERE id=3"),
-                 QStringList{"Shawarma XL 10 3"});
         QCOMPARE(queryRows("SELECT i.name, l.quant, l.id_unit=-1 FROM RecipeIngredients l JOIN "
                            "Ingredients i ON i.id=l.id_ing WHERE l.id_rec=3 AND "
                            "i.name IN ('Basil', 'Garlic', 'Pita') ORDER BY i.name"),
