@@ -57,30 +57,16 @@ class TestImages : public QObject
         return QString("data:image/%1;base64,%2")
             .arg(format, QString::fromLatin1(bytes.toBase64()));
     }
-    // Tiny, but the header claims 65500 x 65500 pixels: gigabytes once decoded.
+    // Tiny, but their headers claim 65500 x 65500 pixels: gigabytes once decoded.
     static QByteArray pictureBomb(const char* format)
     {
-        if (QByteArray(format) == "PNG")
-            return QByteArray::fromHex("89504e470d0a1a0a0000000d494844520000ffdc0000ffdc0802000000"
-                                       "1c35814c0000000949444154789c630000000100015eff7df900000000"
-                                       "49454e44ae426082");
-        QByteArray bytes = encoded(8, 8, false, format);
-        const int frame = bytes.indexOf("\xff\xc0"); // height, then width
-        return bytes.replace(frame + 5, 4, QByteArray("\xff\xdc\xff\xdc", 4));
+        return QByteArray::fromHex(QByteArray(format) == "JPG"
+                                       ? "ffd8ffc0000b08ffdcffdc01011100ffda000801010000003f00ffd9"
+                                       : "89504e470d0a1a0a0000000d494844520000ffdc0000ffdc08020000"
+                                         "001c35814c0000000949444154789c630000000100015eff7df90000"
+                                         "000049454e44ae426082");
     }
     static constexpr const char* Refused = "Picture refused: 65500 x 65500 pixels";
-    // "format WxH" of every data picture of an HTML text.
-    static QStringList dataPictures(const QString& html)
-    {
-        QStringList found;
-        auto match = QRegularExpression("data:image/(\\w+);base64,([\\w+/=]+)").globalMatch(html);
-        while (match.hasNext()) {
-            const QStringList parts = match.next().capturedTexts();
-            const QImage image = QImage::fromData(QByteArray::fromBase64(parts[2].toLatin1()));
-            found << QString("%1 %2x%3").arg(parts[1]).arg(image.width()).arg(image.height());
-        }
-        return found;
-    }
     // Data as dropped or pasted: a picture, HTML (starting with "<") or text; and links.
     static QMimeData* mime(const QVariant& content, const QList<QUrl>& urls = {})
     {
@@ -262,10 +248,16 @@ private slots:
                  QString("Mix well. See page."));
         paste(&edit, mime(QString(), {link("c.gif"), link("wide.PNG"),
                                       QUrl("http://127.0.0.1:1/noextension")}));
-        QTRY_COMPARE(dataPictures(edit.bodyHtml()).size(), 3);
+        QTRY_COMPARE(::imageSources(edit.bodyHtml()).size(), 3);
         QVERIFY(!edit.bodyHtml().contains("<body") && !edit.bodyHtml().contains("<html"));
-        QCOMPARE(dataPictures(edit.bodyHtml()),
-                 (QStringList{"png 200x50", "jpg 60x60", "png 200x50"}));
+        QStringList pictures; // "format WxH"
+        for (const QString& source : ::imageSources(edit.bodyHtml())) {
+            const QImage image =
+                QImage::fromData(QByteArray::fromBase64(source.section(',', 1).toLatin1()));
+            pictures << source.mid(11, 3) +
+                            QString(" %1x%2").arg(image.width()).arg(image.height());
+        }
+        QCOMPARE(pictures, (QStringList{"png 200x50", "jpg 60x60", "png 200x50"}));
     }
 
     // A text set while the editor was hidden is laid out whole once it is shown.
@@ -401,8 +393,8 @@ private slots:
         QCOMPARE(messages.diagnostics("No camera available"), 1);
         QCOMPARE(messages.diagnostics("Cannot load default picture: " + file), 1);
         auto* info = dialog.findChild<QLabel*>("cameraInfo");
-        QVERIFY(!info->isHidden() && info->text() != "No web camera found");
-        QCOMPARE(info->text(), model.translate("No web camera found"));
+        QCOMPARE(info->isHidden() ? QString() : info->text(),
+                 model.translate("No web camera found"));
         QCOMPARE(dialog.findChild<QLabel*>("preview")->text(), model.translate("No picture"));
         QVERIFY(!dialog.findChild<QPushButton*>("captureButton")->isEnabled());
         QVERIFY(!dialog.findChild<QPushButton*>("okButton")->isEnabled());
