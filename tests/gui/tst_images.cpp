@@ -38,11 +38,10 @@ class TestImages : public QObject
         Probe().imageToVar(label, value);
         return value.toByteArray();
     }
-    static QImage picture(int w, int h, bool alpha, QColor colour = Qt::red)
+    static QImage picture(int w, int h, bool alpha)
     {
         QImage image(w, h, alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
-        colour.setAlpha(alpha ? 128 : 255);
-        image.fill(colour);
+        image.fill(QColor(255, 0, 0, alpha ? 128 : 255));
         return image;
     }
     static QByteArray encoded(int w, int h, bool alpha, const char* format)
@@ -58,14 +57,11 @@ class TestImages : public QObject
             .arg(format, QString::fromLatin1(bytes.toBase64()));
     }
     // Tiny, but their headers claim 65500 x 65500 pixels: gigabytes once decoded.
-    static QByteArray pictureBomb(const char* format)
-    {
-        return QByteArray::fromHex(QByteArray(format) == "JPG"
-                                       ? "ffd8ffc0000b08ffdcffdc01011100ffda000801010000003f00ffd9"
-                                       : "89504e470d0a1a0a0000000d494844520000ffdc0000ffdc08020000"
-                                         "001c35814c0000000949444154789c630000000100015eff7df90000"
-                                         "000049454e44ae426082");
-    }
+    const QByteArray JpgBomb =
+        QByteArray::fromHex("ffd8ffc0000b08ffdcffdc01011100ffda000801010000003f00ffd9");
+    const QByteArray PngBomb = QByteArray::fromHex(
+        "89504e470d0a1a0a0000000d494844520000ffdc0000ffdc08020000001c35814c0000000949444154789c"
+        "630000000100015eff7df90000000049454e44ae426082");
     static constexpr const char* Refused = "Picture refused: 65500 x 65500 pixels";
     // Data as dropped or pasted: a picture, HTML (starting with "<") or text; and links.
     static QMimeData* mime(const QVariant& content, const QList<QUrl>& urls = {})
@@ -97,15 +93,15 @@ private slots:
         for (const auto& file : {std::pair("wide.PNG", encoded(400, 100, true, "PNG")),
                                  {"dropped.png", encoded(50, 80, true, "PNG")},
                                  {"broken.png", "not a picture at all"},
-                                 {"bomb.png", pictureBomb("PNG")},
-                                 {"media/bomb.jpg", pictureBomb("JPG")},
+                                 {"bomb.png", PngBomb},
+                                 {"media/bomb.jpg", JpgBomb},
                                  {"media/photo.png", encoded(400, 300, true, "PNG")},
                                  {"c.gif", encoded(30, 10, true, "PNG")}}) {
             QFile out(file.first);
             QVERIFY(out.open(QIODevice::WriteOnly) && out.write(file.second) > 0);
         }
     }
-    void init() { QVERIFY(picture(30, 20, false, Qt::blue).save("media/defphoto.png")); }
+    void init() { QVERIFY(picture(30, 20, false).save("media/defphoto.png")); }
     void cleanup() { _book.close(); }
 
     void storedValues_data()
@@ -118,8 +114,8 @@ private slots:
         QTest::newRow("fits") << encoded(200, 120, false, "JPG") << QSize(200, 120) << false;
         QTest::newRow("nine bytes") << QByteArray("123456789") << QSize() << false;
         QTest::newRow("ten bytes") << QByteArray("1234567890") << QSize(0, 0) << false;
-        QTest::newRow("JPG too large") << pictureBomb("JPG") << QSize() << true;
-        QTest::newRow("PNG too large") << pictureBomb("PNG") << QSize() << true;
+        QTest::newRow("JPG too large") << JpgBomb << QSize() << true;
+        QTest::newRow("PNG too large") << PngBomb << QSize() << true;
     }
     // At most 200 x 200, aspect kept; up to 9 bytes is "no picture". A picture
     // too large is refused from its header, shown as the default, bytes kept.
@@ -159,15 +155,6 @@ private slots:
         QCOMPARE(info.text(), QString("Image size should not exceed 2MB"));
     }
 
-    void imageSources()
-    {
-        QCOMPARE(::imageSources("<img alt=\"x\" src=\"a\"/> and < img src =\"b\">"),
-                 (QStringList{"a", "b"}));
-        QCOMPARE(::imageSources(
-                     "<image src=\"q\"><img src= \"c\"><img alt=\"y\"> src=\"z\" <img src=\"a"),
-                 QStringList());
-    }
-
     // List icons decode their photo when first drawn, never enlarged, centred.
     void photoIcon()
     {
@@ -182,7 +169,7 @@ private slots:
         painter.end();
         const QList<QColor> corners{canvas.pixelColor(29, 19), canvas.pixelColor(30, 20),
                                     canvas.pixelColor(59, 39), canvas.pixelColor(60, 40)};
-        QCOMPARE(corners, (QList<QColor>{Qt::white, Qt::blue, Qt::blue, Qt::white}));
+        QCOMPARE(corners, (QList<QColor>{Qt::white, Qt::red, Qt::red, Qt::white}));
     }
 
     void labelTakesDrops_data()
@@ -193,12 +180,14 @@ private slots:
         const QString img = "<img src=\"%1\">";
         QTest::newRow("raw picture")
             << QVariant(picture(400, 100, false)) << QList<QUrl>() << QSize(200, 50);
-        QTest::newRow("data url") << QVariant(
-                                         img.arg(dataUrl("jpeg", encoded(60, 40, false, "JPG"))))
+        // The scanner: blanks around the tag name and the equals sign, other attributes first.
+        const QString jpeg = dataUrl("jpeg", encoded(60, 40, false, "JPG"));
+        QTest::newRow("data url") << QVariant("< img alt=\"x\" src =\"" + jpeg + "\">")
                                   << QList<QUrl>() << QSize(60, 40);
-        QTest::newRow("sources ignored")
+        QTest::newRow("sources ignored or not found")
             << QVariant(img.arg("data:image/svg+xml;base64,PHN2Zz4=") + img.arg("x;base64,AAAA") +
-                        img.arg("data:image/png,raw"))
+                        img.arg("data:image/png,raw") + "<image src=\"q\"><img src= \"c\">" +
+                        "<img alt=\"y\"> src=\"z\" <img src=\"a")
             << QList<QUrl>() << QSize(0, 0);
         QTest::newRow("broken links, then a file")
             << QVariant() << QList<QUrl>{link("bomb.png"), link("broken.png"), link("dropped.png")}
@@ -280,9 +269,9 @@ private slots:
     // A hostile text reads no file and decodes no picture too large: a blank pixel instead.
     void textShowsOnlyItsOwnPictures()
     {
-        const QStringList sources{
-            dataUrl("png", encoded(60, 40, true, "PNG")), dataUrl("png", pictureBomb("PNG")),
-            link("dropped.png").toString(), link("dropped.png").toLocalFile()};
+        const QStringList sources{dataUrl("png", encoded(60, 40, true, "PNG")),
+                                  dataUrl("png", PngBomb), link("dropped.png").toString(),
+                                  link("dropped.png").toLocalFile()};
         DropTextEdit edit;
         MessageCapture messages;
         edit.setHtml("<p>Stir</p><img src=\"" + sources.join("\"><img src=\"") + "\">");
@@ -363,8 +352,8 @@ private slots:
             QFAIL(qPrintable("no button " + text));
         };
         button.startsWith('#') ? QTest::mouseClick(&stray, Qt::LeftButton) : click(button);
-        QCOMPARE(messages.contains("Cannot get image widget"), button.startsWith('#'));
-        QVERIFY(!button.startsWith('#') || messages.contains(answer));
+        QCOMPARE(messages.contains("Cannot get image widget") && messages.contains(answer),
+                 button.startsWith('#'));
         // Where the user keeps pictures, never the program's working directory.
         QCOMPARE(!startFolder.isEmpty() && startFolder != QDir::currentPath(),
                  button == "Set image");
