@@ -374,13 +374,9 @@ private slots:
     {
         if (!QCameraInfo::availableCameras().isEmpty())
             QSKIP("a camera is attached: this case needs a machine without one");
-        const QString file = QDir::currentPath() + "/media/defphoto.png";
-        QVERIFY(QFile::remove(file));
+        QVERIFY(QFile::remove("media/defphoto.png"));
         LangModel model(2, QDir::currentPath() + "/languages/");
-        MessageCapture messages;
         WebCamDialog dialog(&model, nullptr);
-        QCOMPARE(messages.diagnostics("No camera available"), 1);
-        QCOMPARE(messages.diagnostics("Cannot load default picture: " + file), 1);
         auto* info = dialog.findChild<QLabel*>("cameraInfo");
         QCOMPARE(info->isHidden() ? QString() : info->text(),
                  model.translate("No web camera found"));
