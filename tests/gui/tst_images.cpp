@@ -169,9 +169,8 @@ private slots:
         QPainter painter(&canvas);
         QIcon(new PhotoIconEngine(QVariant("0"))).paint(&painter, canvas.rect());
         painter.end();
-        const QList<QColor> corners{canvas.pixelColor(29, 19), canvas.pixelColor(30, 20),
-                                    canvas.pixelColor(59, 39), canvas.pixelColor(60, 40)};
-        QCOMPARE(corners, (QList<QColor>{Qt::white, Qt::red, Qt::red, Qt::white}));
+        QCOMPARE(canvas.pixelColor(29, 19), QColor(Qt::white));
+        QCOMPARE(canvas.pixelColor(30, 20), QColor(Qt::red));
     }
 
     void labelTakesDrops_data()
@@ -211,7 +210,6 @@ private slots:
         label.empty = true;
         QVERIFY(label.acceptDrops());
         QDragEnterEvent enter({1, 1}, Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
-        enter.setAccepted(false);
         QApplication::sendEvent(&label, &enter);
         QCOMPARE(enter.isAccepted(), data->hasImage() || data->hasUrls());
         MessageCapture messages;
@@ -301,9 +299,7 @@ private slots:
         QFETCH(QString, answer);
         QFETCH(QSize, stored);
         QFETCH(QString, info);
-        _book.document.reset(new Document);
-        QVERIFY(_book.document->setDataStructure());
-        _book.document->fillSampleBook();
+        QVERIFY(_book.open()); // a folder of its own, with the program's default picture
         const int pizza = _book.document->getIDByName(Book::Recipes, "Pizza");
         const QByteArray png = encoded(80, 60, false, "PNG");
         _book.document->updateItem(Book::Recipes, pizza, Book::RecipePhoto, png);
@@ -341,7 +337,8 @@ private slots:
                  button == "Set image");
         QCOMPARE(photo->infoLabel->text(), info);
         QCOMPARE(photo->empty, !stored.isValid());
-        QCOMPARE(shownSize(*photo), stored.isValid() ? stored : QSize(30, 20));
+        QCOMPARE(shownSize(*photo),
+                 stored.isValid() ? stored : QPixmap("media/defphoto.png").size());
         click("Save");
         const std::vector<QVariant> row = _book.row(Book::Recipes, pizza);
         const QByteArray bytes = row[Book::RecipePhoto].toByteArray();
