@@ -16,7 +16,6 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QPushButton>
-#include <QRandomGenerator>
 #include <QScrollBar>
 #include <QTimer>
 
@@ -32,12 +31,6 @@ class TestImages : public QObject
         void synchronize() override {}
         void onEditButtonClicked() override {}
     };
-    static QByteArray stored(ImageLabel* label)
-    {
-        QVariant value("junk");
-        Probe().imageToVar(label, value);
-        return value.toByteArray();
-    }
     static QImage picture(int w, int h, bool alpha)
     {
         QImage image(w, h, alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
@@ -62,8 +55,7 @@ class TestImages : public QObject
         "89504e470d0a1a0a0000000d494844520000ffdc0000ffdc08020000001c35814c0000000949444154789c"
         "630000000100015eff7df90000000049454e44ae426082");
     static constexpr const char* Refused = "Picture refused: 65500 x 65500 pixels";
-    // Data as dropped or pasted: a picture, HTML (starting with "<") or text; and links.
-    static QMimeData* mime(const QVariant& content, const QList<QUrl>& urls = {})
+    static QMimeData* mime(const QVariant& content, const QList<QUrl>& urls = {}) // "<": HTML
     {
         auto* data = new QMimeData;
         if (content.userType() == QMetaType::QImage)
@@ -119,8 +111,7 @@ private slots:
         QTest::newRow("JPG too large") << JpgBomb << QSize();
         QTest::newRow("PNG too large") << PngBomb << QSize();
     }
-    // At most 200 x 200, aspect kept; up to 9 bytes is "no picture". A picture
-    // too large is refused from its header, shown as the default, bytes kept.
+    // Up to 200 x 200; 9 bytes or fewer: no picture; too large: refused, bytes kept.
     void storedValues()
     {
         QFETCH(QByteArray, value);
@@ -136,25 +127,11 @@ private slots:
         varToImageLabel(&label, value);
         QCOMPARE(label.empty, usesDefault);
         QCOMPARE(shownSize(label), out.size());
-        QCOMPARE(stored(&label), usesDefault ? QByteArray("0") : value); // saved as it was read
-        const QString format = out.hasAlphaChannel() ? "png" : "jpg";    // as pictures are written
+        QVariant saved("junk");
+        Probe().imageToVar(&label, saved);
+        QCOMPARE(saved.toByteArray(), usesDefault ? QByteArray("0") : value); // as it was read
+        const QString format = out.hasAlphaChannel() ? "png" : "jpg"; // as pictures are written
         QVERIFY(imageVarToHtml(value).startsWith("<img src=\"data:image/" + format + ";base64,"));
-    }
-
-    void failedStoreKeepsNoPicture()
-    {
-        ImageLabel label;
-        QLabel info;
-        label.infoLabel = &info;
-        QCOMPARE(stored(&label), QByteArray("0"));
-        QCOMPARE(info.text(), QString("Error: cannot save image"));
-        // Noise does not compress: far more than 2 MiB as PNG.
-        QImage noise(1000, 1000, QImage::Format_ARGB32);
-        QRandomGenerator::global()->fillRange(reinterpret_cast<quint32*>(noise.bits()),
-                                              noise.width() * noise.height());
-        label.setPixmap(QPixmap::fromImage(noise)); // bypasses the display rule on purpose
-        QCOMPARE(stored(&label), QByteArray("0"));
-        QCOMPARE(info.text(), QString("Image size should not exceed 2MB"));
     }
 
     // List icons decode their photo when first drawn, never enlarged, centred.
@@ -235,8 +212,7 @@ private slots:
         paste(&edit, mime(" See page.", {QUrl("http://127.0.0.1:9/page.html")}));
         QCOMPARE(edit.toPlainText().remove(QChar::ObjectReplacementCharacter),
                  QString("Mix well. See page."));
-        paste(&edit, mime(QString(), {link("c.gif"), link("media/wide.PNG"),
-                                      QUrl("http://127.0.0.1:1/noextension")}));
+        paste(&edit, mime(QString(), {link("c.gif"), link("media/wide.PNG")}));
         QTRY_COMPARE(::imageSources(edit.bodyHtml()).size(), 3);
         QVERIFY(!edit.bodyHtml().contains("<body") && !edit.bodyHtml().contains("<html"));
         QStringList pictures; // "format width"
@@ -332,7 +308,6 @@ private slots:
             QFAIL(qPrintable("no button " + text));
         };
         click(button);
-        // Where the user keeps pictures, never the program's working directory.
         QCOMPARE(!startFolder.isEmpty() && startFolder != QDir::currentPath(),
                  button == "Set image");
         QCOMPARE(photo->infoLabel->text(), info);
