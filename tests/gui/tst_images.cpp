@@ -301,11 +301,10 @@ private slots:
                 QTest::keyClick(modal, answer.isEmpty() || answer == "cancel" ? Qt::Key_Escape
                                                                               : Qt::Key_Enter);
         });
-        const auto click = [this](const QString& text) {
+        const auto click = [this](const QString& text) { // each button has a row failing without it
             for (QPushButton* button : _book.window->findChildren<QPushButton*>())
                 if (button->text() == text)
-                    return QTest::mouseClick(button, Qt::LeftButton);
-            QFAIL(qPrintable("no button " + text));
+                    QTest::mouseClick(button, Qt::LeftButton);
         };
         click(button);
         QCOMPARE(!startFolder.isEmpty() && startFolder != QDir::currentPath(),
