@@ -1,11 +1,10 @@
 // A data list: the list side (items, search, sort, row actions, renames, Save and
 // Revert) and the panel with its detail grids, which writes nothing before Save.
-#include "shellfixture.h"
+#include "support/guisupport.h"
 
 #include "data/recipebook.h"
 #include "editing/editabledatalist.h"
 #include "editing/editablesubtable.h"
-#include "support/editingfixture.h"
 
 #include <QLabel>
 #include <QListWidget>
