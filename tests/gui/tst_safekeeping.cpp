@@ -1,5 +1,4 @@
-// What the user typed is never lost nor cut: a cell editor left open counts, a changed panel
-// is asked about before it goes, a tab change keeps it, and real numbers keep every digit.
+// What the user typed is never lost: open cell editors, changed panels, every digit.
 #include "shellfixture.h"
 
 #include "data/recipebook.h"
@@ -27,10 +26,7 @@ void clickTab(QTabWidget* tabs, int index)
 void typeInto(QWidget* editor, const QString& text)
 {
     editor->setFocus();
-    if (auto* line = qobject_cast<QLineEdit*>(editor))
-        line->selectAll();
-    if (auto* spin = qobject_cast<QAbstractSpinBox*>(editor))
-        spin->selectAll();
+    QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClicks(editor, text);
 }
 
@@ -48,33 +44,30 @@ private slots:
         _fixture->window->resize(1200, 900);
         _fixture->window->show();
         QVERIFY(QTest::qWaitForWindowExposed(_fixture->window));
+        _recipes = qobject_cast<EditableDataList*>(_fixture->window->editors[0]);
     }
+
     void cleanup() { _fixture.reset(); }
 
     void commandsSettleEdits_data();
     void commandsSettleEdits();
 
 private:
-    EditableDataList* _recipes() const
-    {
-        return qobject_cast<EditableDataList*>(_fixture->window->editors[0]);
-    }
     // Goes to a tab; the recipes' panel is on their "Edit" page.
     void _show(int tab)
     {
         clickTab(_fixture->window->findChild<QTabWidget*>(), tab);
         auto* pages =
-            qobject_cast<QTabWidget*>(_recipes()->scrollArea->parentWidget()->parentWidget());
+            qobject_cast<QTabWidget*>(_recipes->scrollArea->parentWidget()->parentWidget());
         if (tab == 0)
-            clickTab(pages, pages->indexOf(_recipes()->scrollArea));
+            clickTab(pages, pages->indexOf(_recipes->scrollArea));
     }
-    // "title:<typed>", "money:<typed>" (its cost), or "cell": an ingredient's name, its cell
-    // editor left open.
+    // "title:<typed>", "money:<typed>" (its cost), or "cell": an open ingredient's name editor.
     void _edit(const QString& edit)
     {
         _show(edit == "cell" ? 1 : 0);
         if (edit != "cell")
-            return typeInto(edit.startsWith("title") ? _recipes()->nameEditor : _money(),
+            return typeInto(edit.startsWith("title") ? _recipes->nameEditor : _money(),
                             edit.section(':', 1));
         QTableWidget* grid = static_cast<EditableDataTable*>(_fixture->window->editors[1])->grid;
         QWidget* editor = openCellEditor(grid, rowWithText(grid, Book::IngredientName, "Dough"),
@@ -84,20 +77,19 @@ private:
     }
     QDoubleSpinBox* _money() const
     {
-        return static_cast<QDoubleSpinBox*>(
-            _recipes()->form.widgets.at(Book::RecipeExpenses).widget);
+        return static_cast<QDoubleSpinBox*>(_recipes->form.widgets.at(Book::RecipeExpenses).widget);
     }
 
     QTemporaryDir _settings;
     std::unique_ptr<WindowFixture> _fixture;
+    EditableDataList* _recipes;
 };
 
 void TestSafekeeping::commandsSettleEdits_data()
 {
     QTest::addColumn<QString>("edit");
     QTest::addColumn<QStringList>("script");
-    // An action, "close", "save" (the panel's Save), or "rename": Dough renamed on the
-    // Ingredients tab, its cell editor left open, then back to the panel and its Save.
+    // An action, "close", "save" (the panel's), or "rename": "cell", then the panel's Save.
     QTest::addColumn<QString>("command");
     QTest::addColumn<QString>("stored");
     const auto row = [](const QString& name, const QString& edit, const QStringList& script,
@@ -137,7 +129,7 @@ void TestSafekeeping::commandsSettleEdits()
         _show(0);
     }
     if (command == "rename" || command == "save") {
-        for (QPushButton* button : _recipes()->scrollArea->widget()->findChildren<QPushButton*>()) {
+        for (QPushButton* button : _recipes->scrollArea->widget()->findChildren<QPushButton*>()) {
             if (button->text() == "Save")
                 QTest::mouseClick(button, Qt::LeftButton);
         }
@@ -155,8 +147,8 @@ void TestSafekeeping::commandsSettleEdits()
                                            : "SELECT name FROM Recipes WHERE id=1"),
              QStringList{stored});
     if (stored == "Pizza" && !edit.isEmpty()) // the panel keeps the edit
-        QCOMPARE(_recipes()->nameEditor->property("text").toString(), QString("Pizza Napoletana"));
-    QTableWidget* lines = _recipes()->form.subTables.at(0)->grid;
+        QCOMPARE(_recipes->nameEditor->property("text").toString(), QString("Pizza Napoletana"));
+    QTableWidget* lines = _recipes->form.subTables.at(0)->grid;
     if (command == "save") { // shown as typed; the sample's tenth of a litre as written
         QCOMPARE(_money()->text(), stored);
         const int sauce = rowWithText(lines, Book::LineIngredient, "Sauce");
@@ -166,7 +158,7 @@ void TestSafekeeping::commandsSettleEdits()
         QCOMPARE(queryRows("SELECT COUNT(*) FROM RecipeIngredients WHERE id_rec=1"),
                  QStringList{"3"});
         QVERIFY(rowWithText(lines, Book::LineIngredient, "Pizza dough") >= 0);
-        QVERIFY(static_cast<EditableRecipeList*>(_recipes())->page.contains("Pizza dough"));
+        QVERIFY(static_cast<EditableRecipeList*>(_recipes)->page.contains("Pizza dough"));
     }
 }
 
