@@ -22,9 +22,9 @@ const QString AnotherWindow =
 const QString Offer = QStringLiteral("Culinor closed unexpectedly. Restore the unsaved changes "
                                      "to a new book from <time>?");
 
-QStringList recoveryFiles(const QString& suffix, const QString& folder = RecoveryCopy::folder())
+QStringList recoveryFiles(const QString& suffix)
 {
-    return QDir(folder).entryList({QStringLiteral("*") + suffix}, QDir::Files);
+    return QDir(RecoveryCopy::folder()).entryList({QStringLiteral("*") + suffix}, QDir::Files);
 }
 
 QByteArray readFile(const QString& name)
@@ -63,6 +63,11 @@ class TestRecovery : public QObject
 {
     Q_OBJECT
 
+    QTemporaryDir _home;
+    QTemporaryDir _settings;
+    std::unique_ptr<WindowFixture> _fixture;
+    QString _book;
+
 private slots:
     void initTestCase() // the data folder lies under HOME; autosave only when a test says so
     {
@@ -81,243 +86,219 @@ private slots:
         QDir(RecoveryCopy::folder()).removeRecursively();
     }
 
-    void autosave_data();
-    void autosave();
-    void offer_data();
-    void offer();
-    void lock_data();
-    void lock();
-    void crashAndRestore();
-
-private:
-    QTemporaryDir _home;
-    QTemporaryDir _settings;
-    std::unique_ptr<WindowFixture> _fixture;
-    QString _book;
-};
-
-void TestRecovery::autosave_data()
-{
-    // The recipe's name typed in the panel: "panel" only, "book" and saved into the book, "both"
-    // with another change of the book; "blocked": a file stands where the recovery folder goes.
-    QTest::addColumn<QString>("edit");
-    QTest::addColumn<bool>("blocked");
-    QTest::addColumn<QString>("command");
-    QTest::newRow("book edit of a saved book, then Save") << "book" << false << "actionSave";
-    QTest::newRow("book edit of a new book, then closing after No") << "book" << false << "close";
-    QTest::newRow("blocked at first, then written, then New") << "book" << true << "actionNew";
-    QTest::newRow("panel edit reverted") << "panel" << false << "Revert";
-    QTest::newRow("panel edit of a changed book reverted") << "both" << false << "Revert";
-}
-
-// The copy holds every change, the panel's as if saved, while the window's
-// title, modified state, file name and panel stay as they were.
-void TestRecovery::autosave()
-{
-    QFETCH(QString, edit);
-    QFETCH(bool, blocked);
-    QFETCH(QString, command);
-    const QStringList script =
-        QStringList{"modified:No"}.mid(command == "close" || command == "actionNew" ? 0 : 1);
-    MainWindow* window = _fixture->window;
-    Document& document = window->document;
-    auto* safety = window->findChild<BookSafety*>();
-    auto* recipes = qobject_cast<EditableDataList*>(window->editors[0]);
-    QVERIFY(command != "actionSave" || document.SaveDocument(_book));
-    if (edit == "both")
-        emit _fixture->probe->documentChanged();
-    static_cast<QLineEdit*>(recipes->nameEditor)->setText(QStringLiteral("Autosaved soup"));
-    if (edit == "book")
-        click(recipes, "Save");
-    const auto state = [&]() {
-        return window->windowTitle() + document.fileName + QString::number(document.modified);
-    };
-    const QString before = state();
-    if (blocked) { // only reported, and tried again at the next tick
-        QVERIFY(QDir().mkpath(QFileInfo(RecoveryCopy::folder()).absolutePath()));
-        QFile blocker(RecoveryCopy::folder());
-        QVERIFY(blocker.open(QIODevice::WriteOnly));
-        MessageCapture messages;
-        safety->autosave();
-        QCOMPARE(window->statusBar()->currentMessage(),
-                 QStringLiteral("The recovery copy could not be written"));
-        QCOMPARE(messages.diagnostics("Error: the recovery copy could not be written"), 1);
-        QVERIFY(blocker.remove());
+    void autosave_data()
+    {
+        // The recipe's name typed in the panel: "panel" only, "book" and saved into the book,
+        // "both" with another change of the book; "blocked": a file stands where the copies go.
+        QTest::addColumn<QString>("edit");
+        QTest::addColumn<bool>("blocked");
+        QTest::addColumn<QString>("command");
+        QTest::newRow("book edit of a saved book, then Save") << "book" << false << "actionSave";
+        QTest::newRow("book edit, then closing after No") << "book" << false << "close";
+        QTest::newRow("blocked at first, then written, then New") << "book" << true << "actionNew";
+        QTest::newRow("panel edit reverted") << "panel" << false << "Revert";
+        QTest::newRow("panel edit of a changed book reverted") << "both" << false << "Revert";
     }
-    safety->autosave();
-    QCOMPARE(state(), before);
-    QCOMPARE(document.getNameByID(QStringLiteral("Recipes"), 1),
-             QLatin1String(edit == "book" ? "Autosaved soup" : "Pizza"));
-    QCOMPARE(recipes->isPanelChanged(), edit != "book");
-    const QString copy = RecoveryCopy::folder() + '/' + recoveryFiles(".carb").value(0);
-    QVERIFY(holds(copy, "Autosaved soup"));
-
-    DialogLog dialogs;
-    answerDialogs(script, &dialogs);
-    if (command == "Revert") { // the copy no longer holds the panel's edit
-        click(recipes, command);
-        safety->autosave();
-        QVERIFY(!holds(copy, "Autosaved soup"));
-    } else if (command != "close") {
-        trigger(window, qPrintable(command));
-    } else if (window->close()) { // the program ends, and the window with it
-        _fixture.reset();
-    }
-    QCOMPARE(dialogs.steps, script);
-    QCOMPARE(recoveryFiles(".carb").size(), edit == "both" ? 1 : 0);
-}
-
-void TestRecovery::offer_data()
-{
-    QTest::addColumn<int>("dead");     // copies of windows that died, beside one still running
-    QTest::addColumn<bool>("damaged"); // the copies are cut short
-    QTest::addColumn<QStringList>("starts"); // the answers at each start, ';' between
-    QTest::addColumn<QStringList>("asked");
-    QTest::addColumn<QString>("shown"); // the window's title and first recipe after the last start
-    const QString sample = QStringLiteral("Culinor - NewBook: Pizza");
-    QTest::newRow("Later, then Restore at the next start")
-        << 1 << false << QStringList{"Later", "Restore"} << QStringList{Offer, Offer}
-        << "Culinor* - NewBook: Restored soup";
-    QTest::newRow("two dead windows are offered one after the other, Discard")
-        << 2 << false << QStringList{"Discard;Later"} << QStringList{Offer, Offer} << sample;
-    QTest::newRow("a copy that does not open is kept and reported once")
-        << 1 << true << QStringList{"Restore;OK", ""}
-        << QStringList{Offer, "The recovery copy of a new book from <time> could not be opened. "
-                              "It is kept in <recovery>/<id>.carb."}
-        << sample;
-}
-
-// Copies whose writer is gone are offered when a window shows, that of a running one is not.
-void TestRecovery::offer()
-{
-    QFETCH(int, dead);
-    QFETCH(bool, damaged);
-    QFETCH(QStringList, starts);
-    QFETCH(QStringList, asked);
-    QFETCH(QString, shown);
-    Document& document = _fixture->window->document;
-    QVERIFY(QSqlQuery(document.db).exec("UPDATE Recipes SET name='Restored soup' WHERE id=1"));
-    std::vector<std::unique_ptr<RecoveryCopy>> copies(dead + 1);
-    for (auto& copy : copies) {
-        copy.reset(new RecoveryCopy);
-        QVERIFY(copy->write(document, QString()));
-        QVERIFY(!damaged || QFile::resize(copy->filePath(), 100));
-    }
-    copies.erase(copies.begin(), copies.end() - 1); // their writers die
-    QStringList answers, seen;
-    QTimer boxes; // answers each message box as it shows with the next answer, or Escape
-    connect(&boxes, &QTimer::timeout, [&]() {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box || !box->isVisible())
-            return;
-        seen << general(box->text()).replace(RecoveryCopy::folder(), "<recovery>");
-        const QString answer = answers.isEmpty() ? QString() : answers.takeFirst();
-        for (QAbstractButton* button : box->buttons()) {
-            if (button->text() == answer)
-                return button->click();
+    // The copy holds every change, the panel's as if saved, while the window's
+    // title, modified state, file name and panel stay as they were.
+    void autosave()
+    {
+        QFETCH(QString, edit);
+        QFETCH(bool, blocked);
+        QFETCH(QString, command);
+        const QStringList script =
+            QStringList{"modified:No"}.mid(command == "close" || command == "actionNew" ? 0 : 1);
+        MainWindow* window = _fixture->window;
+        Document& document = window->document;
+        auto* safety = window->findChild<BookSafety*>();
+        auto* recipes = qobject_cast<EditableDataList*>(window->editors[0]);
+        QVERIFY(command != "actionSave" || document.SaveDocument(_book));
+        if (edit == "both")
+            emit _fixture->probe->documentChanged();
+        static_cast<QLineEdit*>(recipes->nameEditor)->setText(QStringLiteral("Autosaved soup"));
+        if (edit == "book")
+            click(recipes, "Save");
+        const auto state = [&]() {
+            return window->windowTitle() + document.fileName + QString::number(document.modified);
+        };
+        const QString before = state();
+        if (blocked) { // only reported, and tried again at the next tick
+            QVERIFY(QDir().mkpath(QFileInfo(RecoveryCopy::folder()).absolutePath()));
+            QFile blocker(RecoveryCopy::folder());
+            QVERIFY(blocker.open(QIODevice::WriteOnly));
+            MessageCapture messages;
+            safety->autosave();
+            QCOMPARE(window->statusBar()->currentMessage(),
+                     QStringLiteral("The recovery copy could not be written"));
+            QCOMPARE(messages.diagnostics("Error: the recovery copy could not be written"), 1);
+            QVERIFY(blocker.remove());
         }
-        QTest::keyClick(box, Qt::Key_Escape);
-    });
-    boxes.start(10);
-    for (const QString& start : starts) {
-        _fixture.reset();
-        _fixture.reset(new WindowFixture);
-        answers = start.split(';', Qt::SkipEmptyParts);
-        _fixture->window->showMainWindow();
+        safety->autosave();
+        QCOMPARE(state(), before);
+        QCOMPARE(document.getNameByID(QStringLiteral("Recipes"), 1),
+                 QLatin1String(edit == "book" ? "Autosaved soup" : "Pizza"));
+        QCOMPARE(recipes->isPanelChanged(), edit != "book");
+        const QString copy = RecoveryCopy::folder() + '/' + recoveryFiles(".carb").value(0);
+        QVERIFY(holds(copy, "Autosaved soup"));
+
+        DialogLog dialogs;
+        answerDialogs(script, &dialogs);
+        if (command == "Revert") { // the copy no longer holds the panel's edit
+            click(recipes, command);
+            safety->autosave();
+            QVERIFY(!holds(copy, "Autosaved soup"));
+        } else if (command != "close") {
+            trigger(window, qPrintable(command));
+        } else if (window->close()) { // the program ends, and the window with it
+            _fixture.reset();
+        }
+        QCOMPARE(dialogs.steps, script);
+        QCOMPARE(recoveryFiles(".carb").size(), edit == "both" ? 1 : 0);
     }
-    QCOMPARE(seen, asked);
-    auto* recipes = qobject_cast<EditableDataList*>(_fixture->window->editors[0]);
-    QCOMPARE(_fixture->window->windowTitle() + ": " + recipes->list->item(0)->text(), shown);
-    QCOMPARE(recoveryFiles(".carb").size(), 2); // the running window's, and one kept
-}
 
-void TestRecovery::lock_data()
-{
-    QTest::addColumn<bool>("died"); // the other window died first
-    QTest::addColumn<QString>("command");
-    QTest::addColumn<QStringList>("script");
-    const QString open = QStringLiteral("open:book.carb");
-    QTest::newRow("Open, then Return (Cancel)")
-        << false << "actionOpen" << QStringList{open, AnotherWindow + ":Return"};
-    QTest::newRow("Open anyway") << false << "actionOpen"
-                                 << QStringList{open, AnotherWindow + ":Open anyway"};
-    QTest::newRow("Open after the other window died") << true << "actionOpen" << QStringList{open};
-    QTest::newRow("Save as onto it, then Cancel")
-        << false << "actionSave_as"
-        << QStringList{"save:book", "replace:Yes", AnotherWindow + ":Cancel"};
-}
+    void offer_data()
+    {
+        QTest::addColumn<int>("dead");     // copies of windows that died, beside a running one's
+        QTest::addColumn<bool>("damaged"); // the copies are cut short
+        QTest::addColumn<QStringList>("starts"); // the answers at each start, ';' between
+        QTest::addColumn<QStringList>("asked");
+        QTest::addColumn<QString>("shown"); // the title and first recipe after the last start
+        const QString sample = QStringLiteral("Culinor - NewBook: Pizza");
+        QTest::newRow("Later, then Restore at the next start")
+            << 1 << false << QStringList{"Later", "Restore"} << QStringList{Offer, Offer}
+            << "Culinor* - NewBook: Restored soup";
+        QTest::newRow("two dead windows offered one after the other, Discard")
+            << 2 << false << QStringList{"Discard;Later"} << QStringList{Offer, Offer} << sample;
+        QTest::newRow("a copy that does not open is kept and reported once")
+            << 1 << true << QStringList{"Restore;OK", ""}
+            << QStringList{Offer, "The recovery copy of a new book from <time> could not be "
+                                  "opened. It is kept in <recovery>/<id>.carb."}
+            << sample;
+    }
+    // Copies whose writer is gone are offered when a window shows, a running one's is not.
+    void offer()
+    {
+        QFETCH(int, dead);
+        QFETCH(bool, damaged);
+        QFETCH(QStringList, starts);
+        QFETCH(QStringList, asked);
+        QFETCH(QString, shown);
+        Document& document = _fixture->window->document;
+        QVERIFY(QSqlQuery(document.db).exec("UPDATE Recipes SET name='Restored soup' WHERE id=1"));
+        std::vector<std::unique_ptr<RecoveryCopy>> copies(dead + 1);
+        for (auto& copy : copies) {
+            copy.reset(new RecoveryCopy);
+            QVERIFY(copy->write(document, QString()));
+            QVERIFY(!damaged || QFile::resize(copy->filePath(), 100));
+        }
+        copies.erase(copies.begin(), copies.end() - 1); // their writers die
+        QStringList answers, seen;
+        QTimer boxes; // answers each message box as it shows with the next answer, or Escape
+        connect(&boxes, &QTimer::timeout, [&]() {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (box && box->isVisible()) {
+                seen << general(box->text()).replace(RecoveryCopy::folder(), "<recovery>");
+                answerDialog(box, answers.isEmpty() ? "Escape" : answers.takeFirst());
+            }
+        });
+        boxes.start(10);
+        for (const QString& start : starts) {
+            _fixture.reset();
+            _fixture.reset(new WindowFixture);
+            answers = start.split(';', Qt::SkipEmptyParts);
+            _fixture->window->showMainWindow();
+        }
+        QCOMPARE(seen, asked);
+        auto* recipes = qobject_cast<EditableDataList*>(_fixture->window->editors[0]);
+        QCOMPARE(_fixture->window->windowTitle() + ": " + recipes->list->item(0)->text(), shown);
+        QCOMPARE(recoveryFiles(".carb").size(), 2); // the running window's, and one kept
+    }
 
-// Another window holds the book open.
-void TestRecovery::lock()
-{
-    QFETCH(bool, died);
-    QFETCH(QString, command);
-    QFETCH(QStringList, script);
-    Document& document = _fixture->window->document;
-    QVERIFY(document.SaveCopy(_book));
-    auto other = std::make_unique<BookLock>();
-    other->follow(_book);
-    if (died) { // it leaves its lock behind, naming a process that is gone
-        QFile stale(QDir(RecoveryCopy::folder()).entryInfoList({"*.lock"}).value(0).filePath());
+    void lock_data()
+    {
+        QTest::addColumn<bool>("died"); // the other window died first
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QStringList>("script");
+        const QString open = QStringLiteral("open:book.carb");
+        QTest::newRow("Open, then Return (Cancel)")
+            << false << "actionOpen" << QStringList{open, AnotherWindow + ":Return"};
+        QTest::newRow("Open anyway")
+            << false << "actionOpen" << QStringList{open, AnotherWindow + ":Open anyway"};
+        QTest::newRow("Open after the other window died")
+            << true << "actionOpen" << QStringList{open};
+        QTest::newRow("Save as onto it, then Cancel")
+            << false << "actionSave_as"
+            << QStringList{"save:book", "replace:Yes", AnotherWindow + ":Cancel"};
+    }
+    // Another window holds the book open.
+    void lock()
+    {
+        QFETCH(bool, died);
+        QFETCH(QString, command);
+        QFETCH(QStringList, script);
+        QVERIFY(_fixture->window->document.SaveCopy(_book));
+        auto other = std::make_unique<BookLock>();
+        other->follow(_book);
+        if (died) { // it leaves its lock behind, naming a process that is gone
+            QFile stale(QDir(RecoveryCopy::folder()).entryInfoList({"*.lock"}).value(0).filePath());
+            other.reset();
+            QVERIFY(stale.open(QIODevice::WriteOnly) && stale.write("2147483600\n") &&
+                    stale.flush());
+        }
+        DialogLog dialogs;
+        answerDialogs(script, &dialogs);
+        trigger(_fixture->window, qPrintable(command));
+        QCOMPARE(dialogs.steps, script);
+        const bool done = died || script.last().endsWith("anyway");
+        QCOMPARE(_fixture->window->document.fileName, done ? _book : QStringLiteral("NewBook"));
+        // The window holds its book's lock, taken over from a dead window, until it leaves it.
         other.reset();
-        QVERIFY(stale.open(QIODevice::WriteOnly) && stale.write("2147483600\n") && stale.flush());
+        QCOMPARE(BookLock().isHeldElsewhere(_book), died);
+        trigger(_fixture->window, "actionNew");
+        QVERIFY(!BookLock().isHeldElsewhere(_book));
     }
-    DialogLog dialogs;
-    answerDialogs(script, &dialogs);
-    trigger(_fixture->window, qPrintable(command));
-    QCOMPARE(dialogs.steps, script);
-    const bool done = died || script.last().endsWith("anyway");
-    QCOMPARE(document.fileName, done ? _book : QStringLiteral("NewBook"));
-    // The window holds its book's lock, taken over from a dead window, until it leaves the book.
-    other.reset();
-    QCOMPARE(BookLock().isHeldElsewhere(_book), died);
-    trigger(_fixture->window, "actionNew");
-    QVERIFY(!BookLock().isHeldElsewhere(_book));
-}
 
-// The real program, killed once it wrote the recovery copy of the book it
-// opened, offers the copy at its next start: Restore brings the panel's edit
-// back as an unsaved change of that book, whose file stays as it was.
-void TestRecovery::crashAndRestore()
-{
-    QTemporaryDir root;
-    const QString recovery = root.path() + "/data/Ostrel software/Culinor/recovery";
-    storeSettings(root.path() + "/config", QStringLiteral("autosave_seconds=1 language=0"));
-    QVERIFY(_fixture->window->document.SaveCopy(_book));
-    const QByteArray onDisk = readFile(_book);
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("HOME", root.path());
-    environment.insert("XDG_CONFIG_HOME", root.path() + "/config");
-    environment.insert("XDG_DATA_HOME", root.path() + "/data");
-    environment.insert("QT_PLUGIN_PATH", CULINOR_BUILD_DIR "/tests/plugins");
-    environment.insert("QT_QPA_GENERIC_PLUGINS", "culinoruidriver");
-    QProcess program;
-    program.setProgram(CULINOR_BUILD_DIR "/culinor");
-    program.setWorkingDirectory(_fixture->scratch.path());
-    program.setProcessChannelMode(QProcess::MergedChannels);
-    const auto start = [&](const QString& steps, const QStringList& arguments) {
-        environment.insert("CULINOR_DRIVE", steps);
-        program.setProcessEnvironment(environment);
-        program.setArguments(arguments);
-        program.start();
-        return program.waitForStarted();
-    };
+    // The real program, killed once it wrote the recovery copy of the book it
+    // opened, offers the copy at its next start: Restore brings the panel's edit
+    // back as an unsaved change of that book, whose file stays as it was.
+    void crashAndRestore()
+    {
+        storeSettings(_home.path() + "/config", QStringLiteral("autosave_seconds=1 language=0"));
+        QVERIFY(_fixture->window->document.SaveCopy(_book));
+        const QByteArray onDisk = readFile(_book);
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("XDG_CONFIG_HOME", _home.path() + "/config");
+        environment.insert("XDG_DATA_HOME", QDir::cleanPath(RecoveryCopy::folder() + "/../../.."));
+        environment.insert("QT_PLUGIN_PATH", CULINOR_BUILD_DIR "/tests/plugins");
+        environment.insert("QT_QPA_GENERIC_PLUGINS", "culinoruidriver");
+        QProcess program;
+        program.setProgram(CULINOR_BUILD_DIR "/culinor");
+        program.setWorkingDirectory(_fixture->scratch.path());
+        program.setProcessChannelMode(QProcess::MergedChannels);
+        const auto start = [&](const QString& steps, const QStringList& arguments) {
+            environment.insert("CULINOR_DRIVE", steps);
+            program.setProcessEnvironment(environment);
+            program.setArguments(arguments);
+            program.start();
+            return program.waitForStarted();
+        };
 
-    QVERIFY(start("type:Pizza=Restored soup", {_book}));
-    QTRY_COMPARE_WITH_TIMEOUT(recoveryFiles(".json", recovery).size(), 1, 30000);
-    program.kill();
-    QVERIFY(program.waitForFinished());
-    QVERIFY(start("answer:Restore", {}));
-    QString seen;
-    const QString restored = "\"Window title: Culinor* - " + _book + '"';
-    QTRY_VERIFY_WITH_TIMEOUT((seen += program.readAll()).contains(restored), 30000);
-    QVERIFY(general(seen).contains("asked: Culinor closed unexpectedly. Restore the unsaved "
-                                   "changes to book.carb from <time>?\n"));
-    program.kill();
-    QVERIFY(program.waitForFinished());
-    QCOMPARE(recoveryFiles(".carb", recovery).size(), 1);
-    QCOMPARE(readFile(_book), onDisk);
-}
+        QVERIFY(start("type:Pizza=Restored soup", {_book}));
+        QTRY_COMPARE_WITH_TIMEOUT(recoveryFiles(".json").size(), 1, 30000);
+        program.kill();
+        QVERIFY(program.waitForFinished());
+        QVERIFY(start("answer:Restore", {}));
+        QString seen;
+        const QString restored = "\"Window title: Culinor* - " + _book + '"';
+        QTRY_VERIFY_WITH_TIMEOUT((seen += program.readAll()).contains(restored), 30000);
+        QVERIFY(general(seen).contains("asked: Culinor closed unexpectedly. Restore the unsaved "
+                                       "changes to book.carb from <time>?\n"));
+        program.kill();
+        QVERIFY(program.waitForFinished());
+        QCOMPARE(recoveryFiles(".carb").size(), 1);
+        QCOMPARE(readFile(_book), onDisk);
+    }
+};
 
 QTEST_MAIN(TestRecovery)
 #include "tst_recovery.moc"
