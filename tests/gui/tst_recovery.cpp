@@ -59,7 +59,6 @@ class TestRecovery : public QObject
     Q_OBJECT
 
     QTemporaryDir _home;
-    QTemporaryDir _settings;
     std::unique_ptr<WindowFixture> _fixture;
     QString _book;
 
@@ -67,8 +66,8 @@ private slots:
     void initTestCase() // the data folder lies under HOME; autosave only when a test says so
     {
         qputenv("HOME", QFile::encodeName(_home.path()));
-        useTemporarySettingsStore(_settings.path());
-        storeSettings(_settings.path(), QStringLiteral("autosave_seconds=0 language=0"));
+        useTemporarySettingsStore(_home.path());
+        storeSettings(_home.path(), QStringLiteral("autosave_seconds=0 language=0"));
     }
     void init()
     {
@@ -121,11 +120,9 @@ private slots:
             QVERIFY(QDir().mkpath(QFileInfo(RecoveryCopy::folder()).absolutePath()));
             QFile blocker(RecoveryCopy::folder());
             QVERIFY(blocker.open(QIODevice::WriteOnly));
-            MessageCapture messages;
             safety->autosave();
             QCOMPARE(window->statusBar()->currentMessage(),
                      QStringLiteral("The recovery copy could not be written"));
-            QCOMPARE(messages.diagnostics("Error: the recovery copy could not be written"), 1);
             QVERIFY(blocker.remove());
         }
         safety->autosave();
@@ -171,13 +168,12 @@ private slots:
         QFETCH(QStringList, asked);
         Document& document = _fixture->window->document;
         QVERIFY(QSqlQuery(document.db).exec("UPDATE Recipes SET name='Restored soup' WHERE id=1"));
-        std::vector<std::unique_ptr<RecoveryCopy>> copies(damaged ? 2 : 3);
-        for (auto& copy : copies) {
-            copy.reset(new RecoveryCopy);
-            QVERIFY(copy->write(document, QString()));
-            QVERIFY(!damaged || QFile::resize(copy->filePath(), 100));
+        std::unique_ptr<RecoveryCopy> running; // the writers before it die
+        for (int copies = damaged ? 2 : 3; copies > 0; --copies) {
+            running.reset(new RecoveryCopy);
+            QVERIFY(running->write(document, QString()));
+            QVERIFY(!damaged || QFile::resize(running->filePath(), 100));
         }
-        copies.erase(copies.begin(), copies.end() - 1); // their writers die
         QStringList answers, seen;
         QTimer boxes; // answers each message box as it shows with the next answer, or Escape
         connect(&boxes, &QTimer::timeout, [&]() {
@@ -201,7 +197,7 @@ private slots:
         QCOMPARE(recoveryFiles(".carb").size(), 2); // the running window's, and one kept
     }
 
-    void lock_data()
+    void lock_data() // another window holds the book open
     {
         QTest::addColumn<bool>("died"); // the other window died first
         QTest::addColumn<QString>("command");
@@ -217,7 +213,6 @@ private slots:
             << false << "actionSave_as"
             << QStringList{"save:book", "replace:Yes", AnotherWindow + ":Cancel"};
     }
-    // Another window holds the book open.
     void lock()
     {
         QFETCH(bool, died);
