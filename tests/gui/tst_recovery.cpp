@@ -240,9 +240,8 @@ private slots:
         QVERIFY(!BookLock().isHeldElsewhere(_book));
     }
 
-    // The real program, killed once it wrote the recovery copy of the book it
-    // opened, offers the copy at its next start: Restore brings the panel's edit
-    // back as an unsaved change of that book, whose file stays as it was.
+    // The real program, killed once it wrote the copy of the book it opened, offers it at its
+    // next start: Restore brings the edit back as an unsaved change; the file stays as it was.
     void crashAndRestore()
     {
         storeSettings(_home.path() + "/config", QStringLiteral("autosave_seconds=1 language=0"));
