@@ -66,7 +66,7 @@ private slots:
     void initTestCase() // the data folder lies under HOME; autosave only when a test says so
     {
         qputenv("HOME", QFile::encodeName(_home.path()));
-        useTemporarySettingsStore(_home.path());
+        useTemporarySettings(_home.path());
         storeSettings(_home.path(), QStringLiteral("autosave_seconds=0 language=0"));
     }
     void init()

@@ -1,5 +1,5 @@
 // What the user typed is never lost: open cell editors, changed panels, every digit.
-#include "shellfixture.h"
+#include "support/guisupport.h"
 
 #include "data/recipebook.h"
 #include "editing/editabledatatable.h"
@@ -36,7 +36,7 @@ class TestSafekeeping : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { useTemporarySettingsStore(_settings.path()); }
+    void initTestCase() { useTemporarySettings(_settings.path()); }
     void init()
     {
         _fixture.reset(new WindowFixture);
