@@ -459,18 +459,6 @@ inline bool waitForLoad(QSignalSpy& loaded)
     return done;
 }
 
-// Compares a page with its expected pieces one by one, so that a failure
-// names the piece that differs.
-inline void comparePieces(const QString& page, const QStringList& pieces)
-{
-    int position = 0;
-    for (const QString& piece : pieces) {
-        QCOMPARE(page.mid(position, piece.size()), piece);
-        position += piece.size();
-    }
-    QCOMPARE(position, page.size());
-}
-
 enum class PrintAnswer { Print, AcceptUnchecked, Cancel };
 
 // What the answerer of the print dialog saw.
