@@ -91,7 +91,7 @@ private slots:
         QFile pizza(CULINOR_SOURCE_DIR "/media/pizza.png");
         QVERIFY(pizza.open(QIODevice::ReadOnly));
         QCOMPARE(queryRows("SELECT hex(photo) FROM Recipes WHERE id=1"),
-                 QStringList{(language == 0 ? pizza.readAll() : QByteArray("0")).toHex().toUpper()});
+                 QStringList{(language ? QByteArray("0") : pizza.readAll()).toHex().toUpper()});
     }
 };
 
