@@ -24,21 +24,20 @@ class TestLinks : public QObject
         return links;
     }
 
-    // A unit, an ingredient, two recipes, the first with a line and a tag; two plans of it.
+    // Two recipes with a line each; the first with a tag and in two plans.
     void _fill()
     {
-        const int kg = _add(Book::Units, {"kg"});
-        _add(Book::Ingredients, {"Flour", kg});
-        _add(Book::Tags, {"Baked"});
-        _add(Book::Recipes, {"Bread"});
-        _add(Book::Recipes, {"Cake"});
-        _add(Book::RecipeIngredients, {1, 1, 1.0f, kg});
-        _add(Book::RecipeIngredients, {2, 1, 2.0f, kg});
-        _add(Book::RecipeTags, {1, 1});
-        _add(Book::CookingPlans, {"Party"});
-        _add(Book::CookingPlans, {"Picnic"});
-        _add(Book::CookingPlanRecipes, {1, 1, 4});
-        _add(Book::CookingPlanRecipes, {2, 1, 7});
+        using Row = std::pair<QString, std::vector<QVariant> >;
+        for (const Row& row : {Row{Book::Units, {"kg"}}, Row{Book::Ingredients, {"Flour", 1}},
+                               Row{Book::Tags, {"Baked"}}, Row{Book::Recipes, {"Bread"}},
+                               Row{Book::Recipes, {"Cake"}}, Row{Book::RecipeTags, {1, 1}},
+                               Row{Book::RecipeIngredients, {1, 1, 1.0f, 1}},
+                               Row{Book::RecipeIngredients, {2, 1, 2.0f, 1}},
+                               Row{Book::CookingPlans, {"Party"}},
+                               Row{Book::CookingPlans, {"Picnic"}},
+                               Row{Book::CookingPlanRecipes, {1, 1, 4}},
+                               Row{Book::CookingPlanRecipes, {2, 1, 7}}})
+            QVERIFY(_add(row.first, row.second) > 0);
     }
 
 private slots:
@@ -59,9 +58,8 @@ private slots:
         QCOMPARE(_manyLinks(Book::Units), QStringList({"RecipeIngredients:3", "Ingredients:1"}));
         std::map<unsigned int, QString> selections{{9, "stale"}};
         _book->obtainFieldConnections(Book::RecipeIngredients, selections);
-        const std::map<unsigned int, QString> expected{
-            {0, Book::Recipes}, {1, Book::Ingredients}, {3, Book::Units}};
-        QCOMPARE(selections, expected);
+        QCOMPARE(selections, (std::map<unsigned int, QString>{
+                                 {0, Book::Recipes}, {1, Book::Ingredients}, {3, Book::Units}}));
         std::vector<TableConnection> many;
         _book->getConnectionsMany(Book::Tags, many);
         std::vector<TF> fields;
@@ -75,13 +73,10 @@ private slots:
         QTest::addColumn<QString>("many");
         QTest::addColumn<uint>("field");
         QTest::addColumn<QString>("message");
-        const QString missing = "Cannot link tables: one or both tables missing!";
-        QTest::newRow("missing one") << "Nowhere" << "Ingredients" << 1u << missing;
-        QTest::newRow("missing many") << "Units" << "Nowhere" << 1u << missing;
-        QTest::newRow("field past end") << "Units" << "Ingredients" << 4u
-                                        << "Error: Dest table doesn't have such a field!";
-        QTest::newRow("not a selection") << "Units" << "Ingredients" << 2u
-                                         << "Error: Linker field must be of MD_SEL metatype";
+        QTest::newRow("missing one") << "Nowhere" << "Ingredients" << 1u << "tables missing!";
+        QTest::newRow("missing many") << "Units" << "Nowhere" << 1u << "tables missing!";
+        QTest::newRow("field past end") << "Units" << "Ingredients" << 4u << "such a field!";
+        QTest::newRow("not a selection") << "Units" << "Ingredients" << 2u << "of MD_SEL metatype";
     }
 
     void connectTablesRefused()
@@ -92,7 +87,8 @@ private slots:
         QFETCH(QString, message);
         MessageCapture capture;
         _book->connectTables(one, many, field, "Caption");
-        QCOMPARE(capture.diagnostics(message), 1);
+        QCOMPARE(capture.messages().size(), capture.count(message));
+        QCOMPARE(capture.count(message), 1);
         QCOMPARE(_manyLinks(Book::Units), QStringList({"RecipeIngredients:3", "Ingredients:1"}));
         QCOMPARE(_book->tables.at(Book::Ingredients).oneLinks.size(), size_t(1));
         QVERIFY(!_book->tables.at(Book::Ingredients).fields[Book::IngredientCost].connected);
@@ -106,13 +102,12 @@ private slots:
             shortRow{1, 1};
         MessageCapture capture;
         _book->resolveRow(Book::RecipeIngredients, row);
+        _book->resolveRow(Book::RecipeIngredients, shortRow);
         QCOMPARE(row, (std::vector<QVariant>{"Bread", "Flour", 0.5f, "-----"}));
-        QVERIFY(capture.messages().isEmpty());
+        QVERIFY(capture.messages().isEmpty() && shortRow.size() == 2);
         _book->resolveRow(Book::RecipeIngredients, bad);
         QCOMPARE(capture.diagnostics("Error: id of connected field cannot be extracted"), 1);
         QCOMPARE(bad, (std::vector<QVariant>{"x", "-----", 1.0f, "kg"}));
-        _book->resolveRow(Book::RecipeIngredients, shortRow);
-        QCOMPARE(shortRow.size(), size_t(2));
 
         // Rows of a query come resolved, and an empty row marks the end.
         _add(Book::Ingredients, {"Water", -1});
