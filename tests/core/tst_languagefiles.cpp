@@ -78,10 +78,10 @@ private slots:
         missing.removeAll(QString());
         QVERIFY2(missing.isEmpty(),
                  qPrintable("add to languages/texts/*.tsv:\n" + missing.join('\n')));
-        QProcess tool;
-        tool.start("python3", {SourceDir + "tools/langfiles.py", "--check"});
-        QVERIFY(tool.waitForFinished());
-        QVERIFY2(tool.exitCode() == 0, tool.readAllStandardError().constData());
+        const int rc = QProcess::execute("python3", {SourceDir + "tools/langfiles.py", "--check"});
+        if (rc == -2)
+            QSKIP("python3, which builds the files from languages/texts, is not installed");
+        QCOMPARE(rc, 0); // else: stale, run python3 tools/langfiles.py
     }
 
     // Parallel, valid UTF-8, every record read by the model, the sample book translated.
