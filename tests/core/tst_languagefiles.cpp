@@ -99,7 +99,7 @@ private slots:
             setAppLangModel(&model);
             ScratchBook s;
             QVERIFY(s.ready);
-            s.book.fillSampleBook();
+            s.document.fillSampleBook();
             setAppLangModel(nullptr);
             QCOMPARE(QStringList(model.untranslated.begin(), model.untranslated.end()),
                      QStringList());

@@ -27,10 +27,10 @@ private slots:
     {
         ScratchBook s;
         QVERIFY(s.ready);
-        s.book.fillSampleBook();
+        s.document.fillSampleBook();
         const QString dish = QStringLiteral("Granny's «домашний» pie");
         const PlanDish dishes[] = {{dish, 2}, {"Pizza", 3}, {dish, 5}};
-        QCOMPARE(s.book.addCookingPlan("Party", "n", dishes, 3), 3);
+        QCOMPARE(s.document.addCookingPlan("Party", "n", dishes, 3), 3);
         QCOMPARE(queryRows("SELECT name FROM Recipes WHERE id > 3"), QStringList{dish});
         QCOMPARE(queryRows("SELECT id_rec, portion_number FROM CookingPlanRecipes WHERE id_cp=3"),
                  QStringList({"4 2", "1 3", "4 5"}));
@@ -38,12 +38,12 @@ private slots:
 
         // A recipe's own details, a line without selections; a missing recipe changes nothing.
         const QVariant values[] = {"Tea", QByteArray("0"), "<i>hot</i>", 3, 1, 0.5f};
-        const int id = s.book.addRow(Book::Recipes, values, 6);
+        const int id = s.document.addRow(Book::Recipes, values, 6);
         s.add(Book::RecipeIngredients, {id, 2, 0.05f, 1});
         s.add(Book::RecipeIngredients, {id, -1, 2.0f, -1});
         s.add(Book::RecipeTags, {id, 4});
         Recipe tea;
-        s.book.getRecipe(id, tea);
+        s.document.getRecipe(id, tea);
         QStringList read{tea.name, tea.photo.toString(), tea.description,
                          QString::number(tea.rating), QString::number(tea.complexity)};
         for (const RecipeIngredient& line : tea.ingredients)
@@ -52,7 +52,7 @@ private slots:
         QCOMPARE(read, QStringList({"Tea", "0", "<i>hot</i>", "3", "1", "Sauce 0.05 kg",
                                     "----- 2 -----", "Oriental"}));
         MessageCapture capture;
-        s.book.getRecipe(99, tea);
+        s.document.getRecipe(99, tea);
         QCOMPARE(tea.ingredients.size() + tea.tags.size(), size_t(3));
         QCOMPARE(capture.messages().size(), 2);
         QCOMPARE(capture.diagnostics("Error in getRecipe function: can't extract from DB"), 1);
@@ -73,9 +73,9 @@ private slots:
         setAppLangModel(&model);
         ScratchBook s(language == 0);
         QVERIFY(s.ready);
-        s.book.fillSampleBook();
+        s.document.fillSampleBook();
         QVERIFY(language == 0 || model.translate("Title") != "Title"); // really translated
-        QCOMPARE(s.book.tables.at(Book::Recipes).fields[Book::RecipeName].caption,
+        QCOMPARE(s.document.tables.at(Book::Recipes).fields[Book::RecipeName].caption,
                  model.translate("Title"));
         QCOMPARE(queryRows("SELECT name FROM Recipes WHERE id=3 UNION ALL SELECT name FROM Units "
                            "WHERE id=5 UNION ALL SELECT name FROM CookingPlans WHERE id=2"),
