@@ -4,20 +4,10 @@
 #include "shellfixture.h"
 #include "views/editablerecipelist.h"
 
-#include <QBuffer>
-#include <QCommandLineParser>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QListWidget>
-#include <QMimeData>
-#include <QProcess>
-#include <QProgressDialog>
-#include <QStatusBar>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QWebView>
+#include <QtNetwork>
 #include <QtTest>
+#include <QtWidgets>
 
 #include <cstdio>
 #include <fcntl.h>
@@ -39,15 +29,13 @@ QByteArray recipePage(const QByteArray& json, bool page = true)
                 : text;
 }
 
-QByteArray pngPicture(int width, int height)
+QByteArray picture(int width, int height, const char* format = "PNG")
 {
-    QImage picture(width, height, QImage::Format_RGB32);
-    picture.fill(Qt::darkGreen);
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(Qt::darkGreen);
     QByteArray bytes;
     QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    picture.save(&buffer, "PNG");
-    return bytes;
+    return buffer.open(QIODevice::WriteOnly) && image.save(&buffer, format) ? bytes : "";
 }
 
 QByteArray readFile(const QString& path)
@@ -63,38 +51,33 @@ bool writeFile(const QString& path, const QByteArray& content)
     return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
 }
 
-// A web server on 127.0.0.1; "/silent" never answers. Beside it, saved pages: one
-// with a picture of its own folder, one naming a picture outside it.
+// A web server on 127.0.0.1 ("/silent" never answers), and saved pages, one with a
+// picture of its own folder and one naming a picture outside it.
 struct TestServer : QTcpServer
 {
     TestServer()
     {
-        const QString local = _files.filePath("local.png"); // never read for a web page
-        writeFile(local, pngPicture(150, 100));
-        writeFile(_files.filePath("saved/page_files/own.png"), pngPicture(300, 150));
-        for (const auto& page : {std::make_pair("own", "page_files/own.png"),
-                                 std::make_pair("outside", "../local.png")})
-            writeFile(_files.filePath(QString("saved/%1.html").arg(page.first)),
-                      recipePage(QByteArray("{'@type':'Recipe','name':'Saved ") + page.first +
-                                 "','image':'" + page.second + "'}"));
-        // Inside their JSON, sites write "</" as "<\\/" so as not to end the script.
-        const QByteArray evil = "<script>evil<\\/script>";
-        pages["/site.html"] = response(recipePage(
-            "{'@type':['Recipe'],'name':'Apple pie','image':{'@type':'ImageObject','url':"
-            "'/picture.png'},'recipeIngredient':['3 apples','200 g flour'],'keywords':'baking, "
-            "apple','aggregateRating':{'ratingValue':4.5}}"));
-        pages["/two.html"] = response(
-            recipePage("[{'@type':'Recipe','name':'One'},{'@type':'Recipe','name':'Two'}]"));
-        pages["/nopicture.html"] = response(
-            recipePage("{'@type':'Recipe','name':'Bare','image':['/missing.png','/two.html','" +
-                       QUrl::fromLocalFile(local).toEncoded() + "']}"));
-        pages["/none.html"] = response(recipePage("{'@type':'Article','name':'News'}"));
-        pages["/hostile.html"] = response(
-            recipePage("{'@type':'Recipe','name':'" + evil + "','description':'" + evil +
-                       "','recipeIngredient':['1 g " + evil + "'],'keywords':'" + evil +
-                       "','recipeInstructions':['" + evil + "'],'recipeYield':'" + evil + "'}"));
+        const QString local = files.filePath("local.png"); // never read for a web page
+        writeFile(local, picture(150, 100));
+        writeFile(files.filePath("saved/page_files/own.png"), picture(300, 150));
+        writeFile(files.filePath("saved/own.html"),
+                  recipePage("{'@type':'Recipe','name':'Saved own','image':'page_files/own.png'}"));
+        writeFile(files.filePath("saved/outside.html"),
+                  recipePage("{'@type':'Recipe','name':'Saved outside','image':'../local.png'}"));
+        const QByteArray evil = "<script>evil<\\/script>"; // "</" as sites write it in JSON
+        pages = {{"/site.html", recipePage("{'@type':['Recipe'],'name':'Apple pie','image':{"
+                                           "'@type':'ImageObject','url':'/picture.png'},"
+                                           "'recipeIngredient':['3 apples','1 g " +
+                                           evil + "'],'keywords':'baking, " + evil +
+                                           "','aggregateRating':{'ratingValue':4.5}}")},
+                 {"/nopicture.html",
+                  recipePage("{'@type':'Recipe','name':'Bare','image':['/missing.png','/site.html',"
+                             "'" +
+                             QUrl::fromLocalFile(local).toEncoded() + "']}")},
+                 {"/picture.png", picture(300, 150)}};
+        for (QByteArray& page : pages)
+            page = response(page);
         pages["/loop"] = response("", "302 Found\r\nLocation: /loop");
-        pages["/picture.png"] = response(pngPicture(300, 150));
         pages["/big"] = "HTTP/1.1 200 OK\r\nContent-Length: 52428800\r\n\r\n";
         pages["/big-unannounced"] = "HTTP/1.1 200 OK\r\n\r\n" + QByteArray(9 << 20, 'x');
         listen(QHostAddress::LocalHost);
@@ -116,14 +99,14 @@ struct TestServer : QTcpServer
     QString source(const QString& path) const
     {
         if (path.startsWith("saved/"))
-            return QUrl::fromLocalFile(_files.filePath(path)).toString();
-        return !path.startsWith('/') ? path
-                                     : QString("http://127.0.0.1:%1").arg(serverPort()) + path;
+            return QUrl::fromLocalFile(files.filePath(path)).toString();
+        return path.startsWith('/') ? QString("http://127.0.0.1:%1").arg(serverPort()) + path
+                                    : path;
     }
 
     QMap<QByteArray, QByteArray> pages;
     QByteArrayList requested;
-    QTemporaryDir _files;
+    QTemporaryDir files;
 };
 
 // Answers the window's dialogs as they come: the import dialog with the source, a file
@@ -164,63 +147,20 @@ void answerWindow(Answers* answers)
 QStringList bookRecipes(Document& document, int skip = 0)
 {
     QStringList recipes;
-    QSqlQuery ids(document.db);
-    ids.exec("SELECT id FROM Recipes ORDER BY id");
-    for (int row = 0; ids.next(); ++row) {
+    for (const QString& id : queryRows("SELECT id FROM Recipes ORDER BY id").mid(skip)) {
         Recipe recipe;
-        document.getRecipe(ids.value(0).toInt(), recipe);
+        document.getRecipe(id.toInt(), recipe);
         QStringList lines;
         for (const RecipeIngredient& line : recipe.ingredients)
             lines << QString::number(line.quantity) + " " + line.unit + " " + line.ingredient;
         const QImage photo = QImage::fromData(recipe.photo.toByteArray());
-        if (row >= skip)
-            recipes << QStringList{recipe.name, lines.join(", "),
-                                   QStringList(recipe.tags.begin(), recipe.tags.end()).join(", "),
-                                   QString::number(recipe.rating),
-                                   photo.isNull()
-                                       ? "none"
-                                       : QString("%1x%2").arg(photo.width()).arg(photo.height())}
-                           .join(" | ");
+        const QString size = QString("%1x%2").arg(photo.width()).arg(photo.height());
+        recipes << QStringList{recipe.name, lines.join(", "),
+                               QStringList(recipe.tags.begin(), recipe.tags.end()).join(", "),
+                               QString::number(recipe.rating), photo.isNull() ? "none" : size}
+                       .join(" | ");
     }
     return recipes;
-}
-
-// The names of the recipes a book or an exported JSON-LD file holds, or "-".
-QString namesIn(const QString& name)
-{
-    QStringList names;
-    Document book;
-    if (name.endsWith(".carb") && QFile::exists(name) && book.setDataStructure() &&
-        book.OpenDocument(name))
-        names = queryRows("SELECT name FROM Recipes ORDER BY id");
-    for (const QJsonValue& recipe : QJsonDocument::fromJson(readFile(name)).array())
-        names << recipe.toObject().value("name").toString();
-    return names.isEmpty() ? "-" : names.join(", ");
-}
-
-// Runs the exchange command line in this process, standard output and error both
-// going to out.txt; its exit code.
-int runInProcess(const QStringList& arguments)
-{
-    QCommandLineParser parser;
-    addExchangeOptions(parser);
-    parser.parse(QStringList{"culinor"} + arguments);
-    std::fflush(stdout);
-    const int saved[] = {dup(1), dup(2)};
-    const int file = open("out.txt", O_WRONLY | O_CREAT, 0600);
-    dup2(file, 1);
-    dup2(file, 2);
-    int code = -1;
-    {
-        const MessageCapture diagnostics; // kept off the test log, which is standard output
-        code = runExchangeCommand(parser);
-    }
-    std::fflush(stdout);
-    for (const int channel : {1, 2})
-        dup2(saved[channel - 1], channel);
-    for (const int descriptor : {file, saved[0], saved[1]})
-        close(descriptor);
-    return code;
 }
 
 } // namespace
@@ -241,54 +181,43 @@ private slots:
         _server.reset(new TestServer);
         QVERIFY(_server->isListening());
     }
-    void init()
-    {
-        if (QTest::currentTestFunction() != QByteArray("importRecipes"))
-            _window.reset();
-    }
     void cleanup() { qDeleteAll(modalWatchers().children()); } // the row's dialog answers
 
     // Through File > Import recipe, or a file dropped on the recipe list ("drop:").
     void importRecipes_data()
     {
         QTest::addColumn<QString>("path");
-        QTest::addColumn<QStringList>("added"); // "name | lines | tags | rating | photo"
-        QTest::addColumn<QString>("message");   // in a box after the source, else in the status bar
-        const char *one = "Recipes imported: 1", *none = "",
+        QTest::addColumn<QString>("added");   // "name | lines | tags | rating | photo"
+        QTest::addColumn<QString>("message"); // in a box after the source, else in the status bar
+        const char *one = "Recipes imported: 1",
                    *tooLarge = "The download is larger than the limit of 8 MB.";
         const char* rows[][4] = {
-            {"site with a picture", "/site.html",
-             "Apple pie | 3 pcs. apples, 200 g flour | baking, apple | 9 | 200x100", one},
-            {"two recipes", "/two.html", "One |  |  | 5 | none;Two |  |  | 5 | none",
-             "Recipes imported: 2"},
+            {"site, script in its fields", "/site.html",
+             "Apple pie | 3 pcs. apples, 1 g <script>evil</script> | baking, "
+             "<script>evil</script> | 9 | 200x100",
+             one},
             {"pictures that do not load, one on this computer", "/nopicture.html",
              "Bare |  |  | 5 | none", one},
             {"saved page, its own picture", "saved/own.html", "Saved own |  |  | 5 | 200x100", one},
             {"saved page, a picture outside its folder", "saved/outside.html",
              "Saved outside |  |  | 5 | none", one},
-            {"hostile fields", "/hostile.html",
-             "<script>evil</script> | 1 g <script>evil</script> | <script>evil</script> | 5 | none",
-             one},
             {"dropped JSON-LD file", "drop:dropped.json", "Dropped |  |  | 5 | none", one},
-            {"dropped other file", "drop:dropped.txt", none, none},
-            {"cancelled", "/silent", none, "The import was cancelled."},
-            {"no recipe", "/none.html", none, "No recipe was found there."},
-            {"page of 50 MB", "/big", none, tooLarge},
-            {"9 MB without a length", "/big-unannounced", none, tooLarge},
-            {"redirect loop", "/loop", none, "The address redirects too often."},
-            {"not found", "/gone.html", none, "The address could not be loaded: HTTP 404"},
-            {"other scheme", "ftp://127.0.0.1/x", none,
+            {"dropped other file", "drop:dropped.txt", "", ""},
+            {"cancelled", "/silent", "", "The import was cancelled."},
+            {"page of 50 MB", "/big", "", tooLarge},
+            {"9 MB without a length", "/big-unannounced", "", tooLarge},
+            {"redirect loop", "/loop", "", "The address redirects too often."},
+            {"not found", "/gone.html", "", "The address could not be loaded: HTTP 404"},
+            {"other scheme", "ftp://127.0.0.1/x", "",
              "Only http and https addresses and local files can be imported."}};
         for (const auto& row : rows)
-            QTest::newRow(row[0]) << QString(row[1])
-                                  << QString(row[2]).split(';', Qt::SkipEmptyParts)
-                                  << QString(row[3]);
+            QTest::newRow(row[0]) << QString(row[1]) << QString(row[2]) << QString(row[3]);
     }
 
     void importRecipes()
     {
         QFETCH(QString, path);
-        QFETCH(QStringList, added);
+        QFETCH(QString, added);
         QFETCH(QString, message);
         if (!_window)
             _window.reset(new WindowFixture);
@@ -297,7 +226,6 @@ private slots:
         window->statusBar()->clearMessage();
         auto* recipes = qobject_cast<EditableRecipeList*>(window->editors.front());
         const int before = recipes->list->count();
-        const int rowsBefore = bookRecipes(window->document).size();
         Answers answers{_server->source(path)};
         answerWindow(&answers);
         if (path.startsWith("drop:")) {
@@ -316,20 +244,16 @@ private slots:
         } else {
             trigger(window, "actionImport_recipe");
         }
-
-        QCOMPARE(bookRecipes(window->document, rowsBefore), added);
+        QCOMPARE(bookRecipes(window->document, before).join(""), added);
         QCOMPARE(answers.messages.isEmpty() ? window->statusBar()->currentMessage()
                                             : answers.messages.join('\n'),
                  answers.messages.isEmpty() ? message : answers.source + ": " + message);
         QCOMPARE(window->document.modified, !added.isEmpty());
-        QCOMPARE(recipes->list->count(), before + added.size());
+        QCOMPARE(recipes->list->count(), before + !added.isEmpty());
         if (added.isEmpty())
             return;
-        QCOMPARE(recipes->_currentItem()->text(), added.first().section(" | ", 0, 0));
-        QCOMPARE(recipes->list->item(before + added.size() - 1)->text(),
-                 added.last().section(" | ", 0, 0));
-        // What the user reads is text: nothing of the page runs or renders as markup.
-        QVERIFY(!recipes->page.contains("<script"));
+        QCOMPARE(recipes->_currentItem()->text(), added.section(" | ", 0, 0));
+        QVERIFY(!recipes->page.contains("<script")); // what the user reads is text
         Recipe recipe;
         window->document.getRecipe(recipes->_currentItemID(), recipe);
         QCOMPARE(recipe.description.contains("default picture"),
@@ -337,22 +261,13 @@ private slots:
         QVERIFY(recipe.description.contains(answers.source.toHtmlEscaped()));
     }
 
-    // Pictures of the web go through the program's own picture rule (a larger one is
-    // scaled, "site with a picture", and a page is no picture, "pictures that do not load").
+    // Web pictures go through the program's own picture rule, which refuses a picture
+    // whose header claims 30000 x 30000 pixels before decoding it.
     void storedPicture()
     {
-        const QByteArray small = pngPicture(150, 100);
-        // The header claims 30000 x 30000 pixels; its checksum is made to match.
-        QByteArray huge = small;
-        huge.replace(16, 8, QByteArray::fromHex("0000753000007530"));
-        quint32 crc = 0xFFFFFFFFu;
-        for (const char byte : huge.mid(12, 17)) {
-            crc ^= static_cast<quint8>(byte);
-            for (int bit = 0; bit < 8; ++bit)
-                crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-        }
-        huge.replace(29, 4,
-                     QByteArray::fromHex(QByteArray::number(~crc, 16).rightJustified(8, '0')));
+        const QByteArray small = picture(150, 100);
+        QByteArray huge = picture(150, 100, "JPG");
+        huge.replace(huge.indexOf("\xFF\xC0") + 5, 4, "\x75\x30\x75\x30");
         MessageCapture messages;
         QCOMPARE(RecipeImporter::storedPicture(small), small); // of display size: kept as it is
         QVERIFY(!messages.contains("Picture refused"));
@@ -372,6 +287,7 @@ private slots:
     void exportThenImport()
     {
         QFETCH(QString, file);
+        _window.reset();
         WindowFixture fixture;
         Document& document = fixture.window->document;
         const QVariant hostile[] = {"</script><script>evil()</script>"};
@@ -389,11 +305,8 @@ private slots:
         // The page shows the name as text, and its JSON-LD cannot end the script early.
         const QByteArray content = readFile(answers.fileName);
         QCOMPARE(content.contains("<script>evil"), file.endsWith(".json"));
-        // Amounts and costs keep every digit.
-        QVERIFY(content.contains("\"12345.67 ") && content.contains("1234567.89"));
-        if (file.endsWith(".html")) {
-            // Opened in a browser, the page loads nothing from the web (its pictures
-            // would be loaded before it is finished).
+        QVERIFY(content.contains("\"12345.67 ") && content.contains("1234567.89")); // every digit
+        if (file.endsWith(".html")) { // opened in a browser, it loads nothing from the web
             QWebView browser;
             QSignalSpy loaded(&browser, &QWebView::loadFinished);
             browser.setHtml(QString::fromUtf8(content), QUrl::fromLocalFile(answers.fileName));
@@ -408,54 +321,50 @@ private slots:
     }
 
     // The first row runs the program itself, without a display; the others the same
-    // command line in this process.
+    // command line in this process, standard output and error both going to out.txt.
     void commandLine_data()
     {
-        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("arguments");
         QTest::addColumn<int>("exitCode");
-        QTest::addColumn<QString>("output"); // with the error output, in this process
+        QTest::addColumn<QString>("output");
         QTest::addColumn<QString>("result"); // the file written: its recipe names
-        const struct
-        {
-            const char *tag, *arguments;
-            int exitCode;
-            const char *output, *result;
-        } rows[] = {{"program: import two sources into a new book",
-                     "--import one.json page.html --into new.carb", 0,
-                     "Imported: One\nImported: Two\n", "new.carb: One, Two"},
-                    {"import into a book, a source without recipes",
-                     "--import=empty.json one.json --into book.carb", 0,
-                     "empty.json: No recipe was found there.\nImported: One (2)\n",
-                     "book.carb: One, One (2)"},
-                    {"nothing imported", "--import empty.json --into new.carb", 1,
-                     "empty.json: No recipe was found there.\nNo recipe was imported.\n",
-                     "new.carb: -"},
-                    {"export JSON-LD", "--export book.carb --to out.json", 0,
-                     "Recipes exported: 1\n", "out.json: One"},
-                    {"--into without --import", "--into new.carb", 2,
-                     "Use --import SOURCE... --into BOOK.carb or --export BOOK.carb --to "
-                     "OUT.json|OUT.html\n",
-                     "new.carb: -"},
-                    {"export of a missing book", "--export missing.carb --to out.json", 1,
-                     "The book missing.carb could not be opened.\n", "out.json: -"}};
-        for (const auto& row : rows)
-            QTest::newRow(row.tag) << QString(row.arguments).split(' ') << row.exitCode
-                                   << QString(row.output) << QString(row.result);
+        QTest::newRow("program: import two sources into a new book")
+            << "--import one.json page.html --into new.carb" << 0
+            << "Imported: One\nImported: Two\n"
+            << "new.carb: One, Two";
+        QTest::newRow("import into a book, a source without recipes")
+            << "--import=empty.json one.json --into book.carb" << 0
+            << "empty.json: No recipe was found there.\nImported: One (2)\n"
+            << "book.carb: One, One (2)";
+        QTest::newRow("nothing imported")
+            << "--import empty.json --into new.carb" << 1
+            << "empty.json: No recipe was found there.\nNo recipe was imported.\n"
+            << "new.carb: -";
+        QTest::newRow("export JSON-LD")
+            << "--export book.carb --to out.json" << 0 << "Recipes exported: 1\n"
+            << "out.json: One";
+        QTest::newRow("--into without --import")
+            << "--into new.carb" << 2
+            << "Use --import SOURCE... --into BOOK.carb or --export BOOK.carb --to "
+               "OUT.json|OUT.html\n"
+            << "new.carb: -";
+        QTest::newRow("export of a missing book") << "--export missing.carb --to out.json" << 1
+                                                  << "The book missing.carb could not be opened.\n"
+                                                  << "out.json: -";
     }
 
     void commandLine()
     {
-        QFETCH(QStringList, arguments);
+        QFETCH(QString, arguments);
         ScratchDir scratch;
         QVERIFY(writeFile("one.json", recipePage("{'@type':'Recipe','name':'One'}", false)));
         QVERIFY(writeFile("empty.json", recipePage("{'@type':'Thing'}", false)));
         QVERIFY(writeFile("page.html", recipePage("{'@type':'Recipe','name':'Two'}")));
-        {
-            Document book;
-            const QVariant one[] = {"One"};
-            QVERIFY(book.setDataStructure() && book.addRow(Book::Recipes, one, 1) > 0);
-            QVERIFY(book.SaveDocument("book.carb"));
-        }
+        const QVariant one[] = {"One"};
+        auto book = std::make_unique<Document>();
+        QVERIFY(book->setDataStructure() && book->addRow(Book::Recipes, one, 1) > 0);
+        QVERIFY(book->SaveDocument("book.carb"));
+        book.reset();
         int exitCode = -1;
         if (QByteArray(QTest::currentDataTag()).startsWith("program")) {
             QProcess program;
@@ -465,17 +374,38 @@ private slots:
             environment.insert("XDG_CONFIG_HOME", scratch.filePath("config"));
             program.setProcessEnvironment(environment);
             program.setStandardOutputFile("out.txt");
-            program.start(QCoreApplication::applicationDirPath() + "/../culinor", arguments);
+            program.start(QCoreApplication::applicationDirPath() + "/../culinor",
+                          arguments.split(' '));
             QVERIFY(program.waitForFinished(60000));
             exitCode = program.exitCode();
         } else {
-            exitCode = runInProcess(arguments);
+            QCommandLineParser parser;
+            addExchangeOptions(parser);
+            parser.parse(QStringList{"culinor"} + arguments.split(' '));
+            std::fflush(stdout);
+            const int saved[] = {dup(1), dup(2)}, file = open("out.txt", O_WRONLY | O_CREAT, 0600);
+            dup2(file, 1);
+            dup2(file, 2);
+            const MessageCapture diagnostics; // kept off out.txt
+            exitCode = runExchangeCommand(parser);
+            std::fflush(stdout);
+            for (const int channel : {1, 2})
+                dup2(saved[channel - 1], channel);
+            for (const int descriptor : {file, saved[0], saved[1]})
+                close(descriptor);
         }
         QTEST(exitCode, "exitCode");
         QTEST(QString::fromUtf8(readFile("out.txt")), "output");
         QFETCH(QString, result);
         const QString name = result.section(": ", 0, 0);
-        QCOMPARE(name + ": " + namesIn(name), result);
+        QStringList names; // in the book, or in the exported JSON-LD file
+        book = std::make_unique<Document>();
+        if (name.endsWith(".carb") && QFile::exists(name) && book->setDataStructure() &&
+            book->OpenDocument(name))
+            names = queryRows("SELECT name FROM Recipes ORDER BY id");
+        for (const QJsonValue& recipe : QJsonDocument::fromJson(readFile(name)).array())
+            names << recipe.toObject().value("name").toString();
+        QCOMPARE(name + ": " + (names.isEmpty() ? "-" : names.join(", ")), result);
     }
 };
 
