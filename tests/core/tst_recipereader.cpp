@@ -117,6 +117,7 @@ private slots:
               "Salt to taste|0||Salt to taste|", "1 large onion|1||large onion|",
               "2 ст. л. сахара|2|ст. л.|сахара|", "2 c. à soupe d'huile|2|c. à soupe|huile|",
               "2 EL Zucker|2|EL|Zucker|", "4 glass wine|4|Glass|wine|",
+              "2 (8 oz) packages cream cheese|2|package|cream cheese|(8 oz)",
               "Соль — по вкусу|0||Соль|по вкусу", "Flour: 2 cups, sifted|2|cup|Flour|sifted"})
             QTest::newRow(row) << QString(row);
     }

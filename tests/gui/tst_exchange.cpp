@@ -15,12 +15,6 @@
 
 namespace {
 
-QByteArray response(const QByteArray& body, const QByteArray& head = "200 OK")
-{
-    return "HTTP/1.1 " + head + "\r\nContent-Length: " + QByteArray::number(body.size()) +
-           "\r\nConnection: close\r\n\r\n" + body;
-}
-
 // JSON-LD in a page; test texts are written with single quotes where it has double ones.
 QByteArray recipePage(const QByteArray& json, bool page = true)
 {
@@ -50,64 +44,6 @@ bool writeFile(const QString& path, const QByteArray& content)
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
 }
-
-// A web server on 127.0.0.1 ("/silent" never answers), and saved pages, one with a
-// picture of its own folder and one naming a picture outside it.
-struct TestServer : QTcpServer
-{
-    TestServer()
-    {
-        const QString local = files.filePath("local.png"); // never read for a web page
-        writeFile(local, picture(150, 100));
-        writeFile(files.filePath("saved/page_files/own.png"), picture(300, 150));
-        writeFile(files.filePath("saved/own.html"),
-                  recipePage("{'@type':'Recipe','name':'Saved own','image':'page_files/own.png'}"));
-        writeFile(files.filePath("saved/outside.html"),
-                  recipePage("{'@type':'Recipe','name':'Saved outside','image':'../local.png'}"));
-        const QByteArray evil = "<script>evil<\\/script>"; // "</" as sites write it in JSON
-        pages = {{"/site.html", recipePage("{'@type':['Recipe'],'name':'Apple pie','image':{"
-                                           "'@type':'ImageObject','url':'/picture.png'},"
-                                           "'recipeIngredient':['3 apples','1 g " +
-                                           evil + "'],'keywords':'baking, " + evil +
-                                           "','aggregateRating':{'ratingValue':4.5}}")},
-                 {"/nopicture.html",
-                  recipePage("{'@type':'Recipe','name':'Bare','image':['/missing.png','/site.html',"
-                             "'" +
-                             QUrl::fromLocalFile(local).toEncoded() + "']}")},
-                 {"/picture.png", picture(300, 150)}};
-        for (QByteArray& page : pages)
-            page = response(page);
-        pages["/loop"] = response("", "302 Found\r\nLocation: /loop");
-        pages["/big"] = "HTTP/1.1 200 OK\r\nContent-Length: 52428800\r\n\r\n";
-        pages["/big-unannounced"] = "HTTP/1.1 200 OK\r\n\r\n" + QByteArray(9 << 20, 'x');
-        listen(QHostAddress::LocalHost);
-        connect(this, &QTcpServer::newConnection, this, [this] {
-            QTcpSocket* socket = nextPendingConnection();
-            connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-            connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
-                const QByteArray path = socket->readAll().split(' ').value(1);
-                requested << path;
-                if (path != "/silent") {
-                    socket->write(pages.value(path, response("", "404 Not Found")));
-                    socket->disconnectFromHost();
-                }
-            });
-        });
-    }
-
-    // A path of the server, "saved/..." of the saved pages, or the text as it is.
-    QString source(const QString& path) const
-    {
-        if (path.startsWith("saved/"))
-            return QUrl::fromLocalFile(files.filePath(path)).toString();
-        return path.startsWith('/') ? QString("http://127.0.0.1:%1").arg(serverPort()) + path
-                                    : path;
-    }
-
-    QMap<QByteArray, QByteArray> pages;
-    QByteArrayList requested;
-    QTemporaryDir files;
-};
 
 // Answers the window's dialogs as they come: the import dialog with the source, a file
 // dialog with the file name; a message box has its text kept and is closed (the export
@@ -170,16 +106,64 @@ class TestExchange : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<TestServer> _server;
-    QTemporaryDir _settings;
+    QTcpServer _server; // on 127.0.0.1: a path of _pages, or 404; "/silent" never answers
+    QMap<QByteArray, QByteArray> _pages; // answered as they are when they start with "HTTP"
+    QByteArrayList _requested;
+    QTemporaryDir _files, _settings;        // beside the server, saved pages with their pictures
     std::unique_ptr<WindowFixture> _window; // one for the rows of the import table
+
+    // A path of the server, "saved/..." of the saved pages, or the text as it is.
+    QString _source(const QString& path) const
+    {
+        if (path.startsWith("saved/"))
+            return QUrl::fromLocalFile(_files.filePath(path)).toString();
+        return path.startsWith('/')
+                   ? QString("http://127.0.0.1:%1").arg(_server.serverPort()) + path
+                   : path;
+    }
 
 private slots:
     void initTestCase()
     {
         useTemporarySettingsStore(_settings.path());
-        _server.reset(new TestServer);
-        QVERIFY(_server->isListening());
+        const QString local = _files.filePath("local.png"); // never read for a web page
+        writeFile(local, picture(150, 100));
+        writeFile(_files.filePath("saved/page_files/own.png"), picture(300, 150));
+        writeFile(_files.filePath("saved/own.html"),
+                  recipePage("{'@type':'Recipe','name':'Saved own','image':'page_files/own.png'}"));
+        writeFile(_files.filePath("saved/outside.html"),
+                  recipePage("{'@type':'Recipe','name':'Saved outside','image':'../local.png'}"));
+        const QByteArray evil = "<script>evil<\\/script>"; // "</" as sites write it in JSON
+        _pages = {{"/site.html", recipePage("{'@type':['Recipe'],'name':'Apple pie','image':{"
+                                            "'@type':'ImageObject','url':'/picture.png'},"
+                                            "'recipeIngredient':['3 apples','1 g " +
+                                            evil + "'],'keywords':'baking, " + evil +
+                                            "','aggregateRating':{'ratingValue':4.5}}")},
+                  {"/nopicture.html", recipePage("{'@type':'Recipe','name':'Bare','image':['/"
+                                                 "missing.png','/site.html','" +
+                                                 QUrl::fromLocalFile(local).toEncoded() + "']}")},
+                  {"/picture.png", picture(300, 150)},
+                  {"/loop", "HTTP/1.1 302 Found\r\nLocation: /loop\r\nContent-Length: 0\r\n\r\n"},
+                  {"/big", "HTTP/1.1 200 OK\r\nContent-Length: 52428800\r\n\r\n"},
+                  {"/big-unannounced", "HTTP/1.1 200 OK\r\n\r\n" + QByteArray(9 << 20, 'x')}};
+        connect(&_server, &QTcpServer::newConnection, this, [this] {
+            QTcpSocket* socket = _server.nextPendingConnection();
+            connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+            connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
+                const QByteArray path = socket->readAll().split(' ').value(1), page = _pages[path];
+                _requested << path;
+                if (path == "/silent")
+                    return;
+                socket->write(page.startsWith("HTTP")
+                                  ? page
+                                  : "HTTP/1.1 " +
+                                        QByteArray(page.isEmpty() ? "404 Not Found" : "200 OK") +
+                                        "\r\nContent-Length: " + QByteArray::number(page.size()) +
+                                        "\r\nConnection: close\r\n\r\n" + page);
+                socket->disconnectFromHost();
+            });
+        });
+        QVERIFY(_server.listen(QHostAddress::LocalHost));
     }
     void cleanup() { qDeleteAll(modalWatchers().children()); } // the row's dialog answers
 
@@ -226,7 +210,7 @@ private slots:
         window->statusBar()->clearMessage();
         auto* recipes = qobject_cast<EditableRecipeList*>(window->editors.front());
         const int before = recipes->list->count();
-        Answers answers{_server->source(path)};
+        Answers answers{_source(path)};
         answerWindow(&answers);
         if (path.startsWith("drop:")) {
             answers.source = _window->scratch.filePath(path.mid(5));
@@ -296,7 +280,7 @@ private slots:
         // A book from someone else: its description loads a picture from the web.
         QSqlQuery(document.db)
             .exec("UPDATE Recipes SET expenses=1234567.89, description='<img src=\"" +
-                  _server->source("/tracker") + "\">' WHERE id=1");
+                  _source("/tracker") + "\">' WHERE id=1");
         const QStringList original = bookRecipes(document);
         QVERIFY(original.size() == 4 && !original.first().endsWith("none"));
         Answers answers{{}, fixture.scratch.filePath(file)};
@@ -311,7 +295,7 @@ private slots:
             QSignalSpy loaded(&browser, &QWebView::loadFinished);
             browser.setHtml(QString::fromUtf8(content), QUrl::fromLocalFile(answers.fileName));
             QVERIFY(loaded.wait(10000));
-            QVERIFY(!_server->requested.contains("/tracker"));
+            QVERIFY(!_requested.contains("/tracker"));
         }
         document.Clear();
         answers.source = answers.fileName;
@@ -324,38 +308,32 @@ private slots:
     // command line in this process, standard output and error both going to out.txt.
     void commandLine_data()
     {
-        QTest::addColumn<QString>("arguments");
-        QTest::addColumn<int>("exitCode");
-        QTest::addColumn<QString>("output");
-        QTest::addColumn<QString>("result"); // the file written: its recipe names
-        QTest::newRow("program: import two sources into a new book")
-            << "--import one.json page.html --into new.carb" << 0
-            << "Imported: One\nImported: Two\n"
-            << "new.carb: One, Two";
-        QTest::newRow("import into a book, a source without recipes")
-            << "--import=empty.json one.json --into book.carb" << 0
-            << "empty.json: No recipe was found there.\nImported: One (2)\n"
-            << "book.carb: One, One (2)";
-        QTest::newRow("nothing imported")
-            << "--import empty.json --into new.carb" << 1
-            << "empty.json: No recipe was found there.\nNo recipe was imported.\n"
-            << "new.carb: -";
-        QTest::newRow("export JSON-LD")
-            << "--export book.carb --to out.json" << 0 << "Recipes exported: 1\n"
-            << "out.json: One";
-        QTest::newRow("--into without --import")
-            << "--into new.carb" << 2
-            << "Use --import SOURCE... --into BOOK.carb or --export BOOK.carb --to "
-               "OUT.json|OUT.html\n"
-            << "new.carb: -";
-        QTest::newRow("export of a missing book") << "--export missing.carb --to out.json" << 1
-                                                  << "The book missing.carb could not be opened.\n"
-                                                  << "out.json: -";
+        QTest::addColumn<QString>("row"); // "arguments|exit code|output|written file: its recipes"
+        const char* rows[][2] = {
+            {"program: import two sources into a new book",
+             "--import one.json page.html --into new.carb|0|Imported: One\nImported: "
+             "Two\n|new.carb: "
+             "One, Two"},
+            {"import into a book, a source without recipes",
+             "--import=empty.json one.json --into book.carb|0|empty.json: No recipe was found "
+             "there.\nImported: One (2)\n|book.carb: One, One (2)"},
+            {"nothing imported", "--import empty.json --into new.carb|1|empty.json: No recipe was "
+                                 "found there.\nNo recipe was imported.\n|new.carb: -"},
+            {"export JSON-LD",
+             "--export book.carb --to out.json|0|Recipes exported: 1\n|out.json: One"},
+            {"--into without --import",
+             "--into new.carb|2|Use --import SOURCE... --into BOOK.carb "
+             "or --export BOOK.carb --to OUT.json|OUT.html\n|new.carb: -"},
+            {"export of a missing book", "--export missing.carb --to out.json|1|The book "
+                                         "missing.carb could not be opened.\n|out.json: -"}};
+        for (const auto& row : rows)
+            QTest::newRow(row[0]) << QString(row[1]);
     }
 
     void commandLine()
     {
-        QFETCH(QString, arguments);
+        QFETCH(QString, row);
+        const QStringList arguments = row.section('|', 0, 0).split(' ');
         ScratchDir scratch;
         QVERIFY(writeFile("one.json", recipePage("{'@type':'Recipe','name':'One'}", false)));
         QVERIFY(writeFile("empty.json", recipePage("{'@type':'Thing'}", false)));
@@ -374,14 +352,13 @@ private slots:
             environment.insert("XDG_CONFIG_HOME", scratch.filePath("config"));
             program.setProcessEnvironment(environment);
             program.setStandardOutputFile("out.txt");
-            program.start(QCoreApplication::applicationDirPath() + "/../culinor",
-                          arguments.split(' '));
+            program.start(QCoreApplication::applicationDirPath() + "/../culinor", arguments);
             QVERIFY(program.waitForFinished(60000));
             exitCode = program.exitCode();
         } else {
             QCommandLineParser parser;
             addExchangeOptions(parser);
-            parser.parse(QStringList{"culinor"} + arguments.split(' '));
+            parser.parse(QStringList{"culinor"} + arguments);
             std::fflush(stdout);
             const int saved[] = {dup(1), dup(2)}, file = open("out.txt", O_WRONLY | O_CREAT, 0600);
             dup2(file, 1);
@@ -394,10 +371,9 @@ private slots:
             for (const int descriptor : {file, saved[0], saved[1]})
                 close(descriptor);
         }
-        QTEST(exitCode, "exitCode");
-        QTEST(QString::fromUtf8(readFile("out.txt")), "output");
-        QFETCH(QString, result);
-        const QString name = result.section(": ", 0, 0);
+        QCOMPARE(QString::number(exitCode), row.section('|', 1, 1));
+        QCOMPARE(QString::fromUtf8(readFile("out.txt")), row.section('|', 2, -2));
+        const QString result = row.section('|', -1), name = result.section(": ", 0, 0);
         QStringList names; // in the book, or in the exported JSON-LD file
         book = std::make_unique<Document>();
         if (name.endsWith(".carb") && QFile::exists(name) && book->setDataStructure() &&

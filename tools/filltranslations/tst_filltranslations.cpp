@@ -1,11 +1,5 @@
 #include "texttable.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QProcess>
-#include <QTemporaryDir>
-#include <QUrl>
 #include <QtTest>
 
 namespace {
@@ -67,10 +61,9 @@ private slots:
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QStringList>("cells");
         QTest::addColumn<QByteArray>("saved");
-        for (const QByteArray& kept :
-             {QByteArray("# texts\n\nOpen\tОткрыть\tOuvrir\tÖffnen\n\n# end\n"),
-              QByteArray("Open\tA\tB\tC"), QByteArray()})
-            QTest::newRow(kept.left(8).constData()) << kept << QStringList{} << kept;
+        const QByteArray kept = "# texts\n\nOpen\tОткрыть\tOuvrir\tÖffnen\n\n# end";
+        QTest::newRow("unchanged") << kept << QStringList{} << kept;
+        QTest::newRow("empty") << QByteArray() << QStringList{} << QByteArray();
         QTest::newRow("cells set, carriage returns kept")
             << QByteArray("# c\n\nOpen\nSave\tСохранить\r\nBad\t\t\t\textra\n")
             << QStringList{"!-1:1", "!0:1", "!1:1",       "!4:1",
@@ -95,70 +88,49 @@ private slots:
         QTEST(readFile(table.fileName()), "saved");
     }
 
+    // After a first line that always has a gap, with its line break restored: the line
+    // ("|code|gap") has a gap for the language or not.
     void gaps_data()
     {
-        QTest::addColumn<QString>("line");
-        QTest::addColumn<QString>("code");
-        QTest::addColumn<bool>("gap");
-        const struct
-        {
-            const char *tag, *line, *code;
-            bool gap;
-        } rows[] = {{"English only", "Open", "fr", true},
-                    {"empty cell", "Open\tОткрыть\t\tÖffnen", "fr", true},
-                    {"filled cell", "Open\tОткрыть\t\tÖffnen", "de", false},
-                    {"short line", "Open\tОткрыть", "de", true},
-                    {"complete", "Open\tОткрыть\tOuvrir\tÖffnen", "ru", false},
-                    {"comment", "# Open", "ru", false},
-                    {"blank", "   ", "ru", false},
-                    {"no English", "\tОткрыть\t\t", "fr", false},
-                    {"too many cells", "Open\t\t\t\textra", "fr", false}};
-        for (const auto& row : rows)
-            QTest::newRow(row.tag) << QString(row.line) << QString(row.code) << row.gap;
+        QTest::addColumn<QString>("row");
+        for (const char* row : {"Open|fr|1", "Open\tОткрыть|de|1", "Open\tОткрыть\t\tÖffnen|fr|1",
+                                "Open\tОткрыть\t\tÖffnen|de|", "# Open|ru|", "\tОткрыть\t\t|fr|",
+                                "Open\t\t\t\textra|fr|"})
+            QTest::newRow(row) << QString(row);
     }
 
-    // After a first line that always has a gap, with its line break restored.
     void gaps()
     {
-        QFETCH(QString, line);
-        QFETCH(QString, code);
-        QFETCH(bool, gap);
+        QFETCH(QString, row);
         QStringList found;
-        for (const TextTable::Gap& each :
-             _table("First\\nSecond\n" + line.toUtf8() + "\n").gaps(TextTable::column(code)))
+        const TextTable table = _table("First\\nSecond\n" + row.section('|', 0, 0).toUtf8() + "\n");
+        for (const TextTable::Gap& each : table.gaps(TextTable::column(row.section('|', 1, 1))))
             found << QString::number(each.line) + ":" + each.english;
-        QCOMPARE(found,
-                 QStringList{"0:First\nSecond"} + (gap ? QStringList{"1:Open"} : QStringList{}));
+        QCOMPARE(found, QStringList{"0:First\nSecond"} +
+                            (row.endsWith('1') ? QStringList{"1:Open"} : QStringList{}));
     }
 
-    // A text as a table cell ("!" when a cell cannot hold it), read back, and the
+    // A text and its table cell ("!" when a cell cannot hold it), read back, and the
     // line made for it as a new English text.
     void escape_data()
     {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("cell");
-        const char* rows[][2] = {{"Ouvrir", "Ouvrir"}, {"a\nb", "a\\nb"}, {"a\r\nb", "a\\nb"},
-                                 {"a\tb", "a b"},      {"a^b", "!"},      {"", ""}};
-        for (const auto& row : rows)
-            QTest::newRow(qPrintable(QString(row[0]).toUtf8().toPercentEncoding()))
-                << QString(row[0]) << QString(row[1]);
+        QTest::addColumn<QString>("row"); // "text=cell"
+        for (const char* row :
+             {"Ouvrir=Ouvrir", "a\nb=a\\nb", "a\r\nb=a\\nb", "a\tb=a b", "a^b=!", "="})
+            QTest::newRow(QByteArray(row).toPercentEncoding()) << QString(row);
     }
 
     void escape()
     {
-        QFETCH(QString, text);
-        QFETCH(QString, cell);
-        QString result;
+        QFETCH(QString, row);
+        QString text = row.section('=', 0, 0), cell = row.section('=', 1), result;
         QCOMPARE(TextTable::escape(text, result), cell != "!");
         TextTable table;
         table.setEnglishTexts({text});
-        const bool line = cell != "!" && !cell.isEmpty();
-        QCOMPARE(table.lines(), line ? QStringList{cell + "\t\t\t"} : QStringList{});
-        QCOMPARE(int(table.gaps(TextTable::column("ru")).size()), int(line));
-        if (cell != "!") {
-            QCOMPARE(result, cell);
+        QCOMPARE(table.lines(),
+                 cell == "!" || cell.isEmpty() ? QStringList{} : QStringList{cell + "\t\t\t"});
+        if (cell != "!")
             QCOMPARE(TextTable::unescape(result), text.replace("\r\n", "\n").replace('\t', ' '));
-        }
     }
 
     // The tool run on a table (also given on standard input): its exit code, the table
@@ -172,47 +144,33 @@ private slots:
         QTest::addColumn<QByteArray>("after");
         QTest::addColumn<QString>("output");
         QTest::addColumn<QString>("error");
-        const QByteArray menu = "Open\n";
         QTest::newRow("fills in place")
             << QStringList{"fr", "-i", "menu.tsv"} << "menu.tsv"
-            << QByteArray("# menu\nOpen\tОткрыть\t\tÖffnen\nSave as\tСохранить как\n"
-                          "First\\nSecond\nClose\tЗакрыть\tFermer\tSchließen\n")
-            << 0
-            << QByteArray("# menu\nOpen\tОткрыть\tOuvrir\tÖffnen\nSave as\tСохранить как\t"
-                          "Enregistrer sous\t\nFirst\\nSecond\t\tPremier\\nsecond\t\n"
-                          "Close\tЗакрыть\tFermer\tSchließen\n")
+            << QByteArray("# menu\nOpen\tОткрыть\t\tÖffnen\nFirst\\nSecond\nClose\t\tFermer\n") << 0
+            << QByteArray("# menu\nOpen\tОткрыть\tOuvrir\tÖffnen\nFirst\\nSecond\t\t"
+                          "Premier\\nsecond\t\nClose\t\tFermer\n")
             << QString() << QString();
         const QByteArray review = "Close\tЗакрыть\tFermer\tSchließen\nOpen\tОткрыть\t\t\n";
         QTest::newRow("prints for review")
             << QStringList{"de", "review.tsv"} << "review.tsv" << review << 0 << review
             << "# review.tsv:2\nOpen\tОткрыть\t\tÖffnen\n"
             << QString();
-        QTest::newRow("several languages, the program's tables")
+        QTest::newRow("several languages, the program's tables, an unknown text")
             << QStringList{"fr,de", "--in-place"} << "languages/texts/a.tsv"
-            << QByteArray("Open\tОткрыть\nSave as\tСохранить как\t\t\n") << 0
-            << QByteArray("Open\tОткрыть\tOuvrir\tÖffnen\n"
-                          "Save as\tСохранить как\tEnregistrer sous\tSpeichern unter\n")
-            << QString() << QString();
-        QTest::newRow("unknown text left empty")
-            << QStringList{"fr", "-i", "menu.tsv"} << "menu.tsv"
-            << QByteArray("Open\nUnknown text\n") << 1
-            << QByteArray("Open\t\tOuvrir\t\nUnknown text\n") << QString()
-            << "fr: no translation for \"Unknown text\"";
+            << QByteArray("Save as\tСохранить как\t\t\nUnknown text\n") << 1
+            << QByteArray("Save as\tСохранить как\tEnregistrer sous\tSpeichern unter\n"
+                          "Unknown text\n")
+            << QString() << "fr: no translation for \"Unknown text\"";
         const QByteArray list = "Close\n\n# a comment\nSave as\n";
         QTest::newRow("list") << QStringList{"de", "--list", "-"} << "list.txt" << list << 0 << list
                               << "Close\t\t\tSchließen\nSave as\t\t\tSpeichern unter\n"
                               << QString();
-        const QList<QPair<QStringList, QString>> usageErrors = {
-            {{}, "A LANGUAGE is needed"},
-            {{"xx", "menu.tsv"}, "Unknown language \"xx\""},
-            {{"en", "menu.tsv"}, "Unknown language \"en\""},
-            {{"fr", "nowhere.tsv"}, "Cannot read nowhere.tsv"},
-            {{"fr", "-t", "soon", "menu.tsv"}, "The timeout must be"},
-            {{"fr", "-i", "--list", "-"}, "--list takes no TABLE"},
-            {{"fr"}, "No languages/texts/*.tsv here"}};
-        for (const auto& usage : usageErrors)
-            QTest::newRow(qPrintable("usage: " + usage.first.join(' ')))
-                << usage.first << "menu.tsv" << menu << 2 << menu << QString() << usage.second;
+        for (const char* usage :
+             {" |A LANGUAGE is needed", "en menu.tsv|Unknown language \"en\"",
+              "fr nowhere.tsv|Cannot read nowhere.tsv", "fr -i --list -|--list takes no TABLE"})
+            QTest::newRow(usage) << QString(usage).section('|', 0, 0).split(' ', Qt::SkipEmptyParts)
+                                 << "menu.tsv" << QByteArray("Open\n") << 2 << QByteArray("Open\n")
+                                 << QString() << QString(usage).section('|', 1);
     }
 
     void tool()
