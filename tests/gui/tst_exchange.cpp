@@ -45,40 +45,6 @@ bool writeFile(const QString& path, const QByteArray& content)
     return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
 }
 
-// Answers the window's dialogs as they come: the import dialog with the source, a file
-// dialog with the file name; a message box has its text kept and is closed (the export
-// question with "All recipes"); the progress dialog is cancelled for "/silent".
-struct Answers
-{
-    QString source, fileName = {};
-    QStringList messages = {};
-};
-
-void answerWindow(Answers* answers)
-{
-    auto* timer = new QTimer(&modalWatchers());
-    QObject::connect(timer, &QTimer::timeout, [answers] {
-        QWidget* dialog = QApplication::activeModalWidget();
-        if (!dialog || !dialog->isVisible()) {
-        } else if (qobject_cast<QProgressDialog*>(dialog)) {
-            if (answers->source.endsWith("/silent"))
-                dialog->findChild<QPushButton*>()->click();
-        } else if (auto* box = qobject_cast<QMessageBox*>(dialog)) {
-            answers->messages << box->text();
-            for (QAbstractButton* button : box->buttons())
-                if (button->text() == "All recipes" || box->buttons().size() == 1)
-                    return button->click();
-            box->reject();
-        } else {
-            auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-            edit = edit ? edit : dialog->findChild<QLineEdit*>();
-            edit->setText(qobject_cast<QFileDialog*>(dialog) ? answers->fileName : answers->source);
-            QTest::keyClick(edit, Qt::Key_Return);
-        }
-    });
-    timer->start(10);
-}
-
 // "name | lines | tags | rating | photo size" of the book's recipes after the first skip ones.
 QStringList bookRecipes(Document& document, int skip = 0)
 {
@@ -86,15 +52,16 @@ QStringList bookRecipes(Document& document, int skip = 0)
     for (const QString& id : queryRows("SELECT id FROM Recipes ORDER BY id").mid(skip)) {
         Recipe recipe;
         document.getRecipe(id.toInt(), recipe);
-        QStringList lines;
+        QStringList fields{recipe.name, "",
+                           QStringList(recipe.tags.begin(), recipe.tags.end()).join(", "),
+                           QString::number(recipe.rating), "none"};
         for (const RecipeIngredient& line : recipe.ingredients)
-            lines << QString::number(line.quantity) + " " + line.unit + " " + line.ingredient;
+            fields[1] += QString(fields[1].isEmpty() ? "" : ", ") + QString::number(line.quantity) +
+                         " " + line.unit + " " + line.ingredient;
         const QImage photo = QImage::fromData(recipe.photo.toByteArray());
-        const QString size = QString("%1x%2").arg(photo.width()).arg(photo.height());
-        recipes << QStringList{recipe.name, lines.join(", "),
-                               QStringList(recipe.tags.begin(), recipe.tags.end()).join(", "),
-                               QString::number(recipe.rating), photo.isNull() ? "none" : size}
-                       .join(" | ");
+        if (!photo.isNull())
+            fields[4] = QString("%1x%2").arg(photo.width()).arg(photo.height());
+        recipes << fields.join(" | ");
     }
     return recipes;
 }
@@ -111,6 +78,37 @@ class TestExchange : public QObject
     QByteArrayList _requested;
     QTemporaryDir _files, _settings;        // beside the server, saved pages with their pictures
     std::unique_ptr<WindowFixture> _window; // one for the rows of the import table
+    QString _answer, _fileName;             // for the import dialog, for a file dialog
+    QStringList _messages;                  // of the message boxes answered
+
+    // Answers the window's dialogs as they come: a message box has its text kept and is
+    // closed (the export question with "All recipes"); the progress dialog is cancelled
+    // for "/silent".
+    void _answerWindow()
+    {
+        _messages.clear();
+        auto* timer = new QTimer(&modalWatchers());
+        connect(timer, &QTimer::timeout, this, [this] {
+            QWidget* dialog = QApplication::activeModalWidget();
+            if (!dialog || !dialog->isVisible()) {
+            } else if (qobject_cast<QProgressDialog*>(dialog)) {
+                if (_answer.endsWith("/silent"))
+                    dialog->findChild<QPushButton*>()->click();
+            } else if (auto* box = qobject_cast<QMessageBox*>(dialog)) {
+                _messages << box->text();
+                for (QAbstractButton* button : box->buttons())
+                    if (button->text() == "All recipes" || box->buttons().size() == 1)
+                        return button->click();
+                box->reject();
+            } else {
+                auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+                edit = edit ? edit : dialog->findChild<QLineEdit*>();
+                edit->setText(qobject_cast<QFileDialog*>(dialog) ? _fileName : _answer);
+                QTest::keyClick(edit, Qt::Key_Return);
+            }
+        });
+        timer->start(10);
+    }
 
     // A path of the server, "saved/..." of the saved pages, or the text as it is.
     QString _source(const QString& path) const
@@ -210,14 +208,13 @@ private slots:
         window->statusBar()->clearMessage();
         auto* recipes = qobject_cast<EditableRecipeList*>(window->editors.front());
         const int before = recipes->list->count();
-        Answers answers{_source(path)};
-        answerWindow(&answers);
+        _answer = _source(path);
+        _answerWindow();
         if (path.startsWith("drop:")) {
-            answers.source = _window->scratch.filePath(path.mid(5));
-            QVERIFY(writeFile(answers.source,
-                              recipePage("{'@type':'Recipe','name':'Dropped'}", false)));
+            _answer = _window->scratch.filePath(path.mid(5));
+            QVERIFY(writeFile(_answer, recipePage("{'@type':'Recipe','name':'Dropped'}", false)));
             QMimeData data;
-            data.setUrls({QUrl::fromLocalFile(answers.source)});
+            data.setUrls({QUrl::fromLocalFile(_answer)});
             QDragEnterEvent enter({5, 5}, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
             QApplication::sendEvent(recipes->list->viewport(), &enter);
             QDropEvent drop({5, 5}, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
@@ -229,9 +226,8 @@ private slots:
             trigger(window, "actionImport_recipe");
         }
         QCOMPARE(bookRecipes(window->document, before).join(""), added);
-        QCOMPARE(answers.messages.isEmpty() ? window->statusBar()->currentMessage()
-                                            : answers.messages.join('\n'),
-                 answers.messages.isEmpty() ? message : answers.source + ": " + message);
+        QCOMPARE(_messages.isEmpty() ? window->statusBar()->currentMessage() : _messages.join('\n'),
+                 _messages.isEmpty() ? message : _answer + ": " + message);
         QCOMPARE(window->document.modified, !added.isEmpty());
         QCOMPARE(recipes->list->count(), before + !added.isEmpty());
         if (added.isEmpty())
@@ -242,7 +238,7 @@ private slots:
         window->document.getRecipe(recipes->_currentItemID(), recipe);
         QCOMPARE(recipe.description.contains("default picture"),
                  path == "/nopicture.html" || path == "saved/outside.html");
-        QVERIFY(recipe.description.contains(answers.source.toHtmlEscaped()));
+        QVERIFY(recipe.description.contains(_answer.toHtmlEscaped()));
     }
 
     // Web pictures go through the program's own picture rule, which refuses a picture
@@ -283,25 +279,25 @@ private slots:
                   _source("/tracker") + "\">' WHERE id=1");
         const QStringList original = bookRecipes(document);
         QVERIFY(original.size() == 4 && !original.first().endsWith("none"));
-        Answers answers{{}, fixture.scratch.filePath(file)};
-        answerWindow(&answers);
+        _fileName = fixture.scratch.filePath(file);
+        _answerWindow();
         trigger(fixture.window, "actionExport_recipes");
         // The page shows the name as text, and its JSON-LD cannot end the script early.
-        const QByteArray content = readFile(answers.fileName);
+        const QByteArray content = readFile(_fileName);
         QCOMPARE(content.contains("<script>evil"), file.endsWith(".json"));
         QVERIFY(content.contains("\"12345.67 ") && content.contains("1234567.89")); // every digit
         if (file.endsWith(".html")) { // opened in a browser, it loads nothing from the web
             QWebView browser;
             QSignalSpy loaded(&browser, &QWebView::loadFinished);
-            browser.setHtml(QString::fromUtf8(content), QUrl::fromLocalFile(answers.fileName));
+            browser.setHtml(QString::fromUtf8(content), QUrl::fromLocalFile(_fileName));
             QVERIFY(loaded.wait(10000));
             QVERIFY(!_requested.contains("/tracker"));
         }
         document.Clear();
-        answers.source = answers.fileName;
+        _answer = _fileName;
         trigger(fixture.window, "actionImport_recipe");
         QCOMPARE(bookRecipes(document), original);
-        QCOMPARE(answers.messages, QStringList{"Which recipes do you want to export?"});
+        QCOMPARE(_messages, QStringList{"Which recipes do you want to export?"});
     }
 
     // The first row runs the program itself, without a display; the others the same
