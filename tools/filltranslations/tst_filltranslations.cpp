@@ -36,19 +36,8 @@ class TestFillTranslations : public QObject
 
     QTemporaryDir _dir;
 
-    // A table loaded from a file of the given content.
-    TextTable _table(const QByteArray& content)
-    {
-        TextTable table;
-        return writeFile(_dir.filePath("table.tsv"), content) &&
-                       table.load(_dir.filePath("table.tsv"))
-                   ? table
-                   : TextTable();
-    }
-
 private slots:
     void initTestCase() { QVERIFY(writeFile(_dir.filePath("page.html"), Page)); }
-    void cleanup() { QDir(_dir.filePath("languages")).removeRecursively(); }
 
     // The gaps for French and German: text lines with a cell missing, their line breaks
     // restored. Only text lines take a cell ("line:column=text", "!" where it is refused);
@@ -77,7 +66,9 @@ private slots:
     {
         QFETCH(QByteArray, content);
         QFETCH(QStringList, cells);
-        TextTable table = _table(content);
+        const QString path = _dir.filePath("table.tsv");
+        TextTable table;
+        QVERIFY(writeFile(path, content) && table.load(path));
         QStringList gaps;
         for (const char* code : {"fr", "de"})
             for (const TextTable::Gap& gap : table.gaps(TextTable::column(code)))
@@ -89,12 +80,11 @@ private slots:
                                    cell.section('=', 1)),
                      !cell.startsWith('!'));
         }
-        QVERIFY(writeFile(table.fileName(), "changed"));
-        QVERIFY(table.save());
-        QTEST(readFile(table.fileName()), "saved");
+        QVERIFY(writeFile(path, "changed") && table.save());
+        QTEST(readFile(path), "saved");
     }
 
-    // A text and its table cell ("!" when a cell cannot hold it), read back.
+    // A text and its table cell ("!" when a cell cannot hold it).
     void escape_data()
     {
         QTest::addColumn<QString>("row"); // "text=cell"
@@ -106,16 +96,13 @@ private slots:
     void escape()
     {
         QFETCH(QString, row);
-        QString text = row.section('=', 0, 0), cell = row.section('=', 1), result;
-        QCOMPARE(TextTable::escape(text, result), cell != "!");
-        QCOMPARE(result, cell == "!" ? QString() : cell);
-        if (cell != "!")
-            QCOMPARE(TextTable::unescape(result), text.replace("\r\n", "\n").replace('\t', ' '));
+        QString result;
+        QCOMPARE(TextTable::escape(row.section('=', 0, 0), result) ? result : "!",
+                 row.section('=', 1));
     }
 
-    // The tool run on a table, the last argument or the program's own table (also given on
-    // standard input): the table afterwards ("=" unchanged), what it prints for review, and
-    // its exit code with some of what it says on standard error.
+    // The tool on the last argument or the program's table (also on standard input): the table
+    // afterwards ("=": unchanged), its output, its exit code and some of its error output.
     void tool_data()
     {
         QTest::addColumn<QString>("arguments");
@@ -124,18 +111,14 @@ private slots:
         QTest::addColumn<QString>("output");
         QTest::addColumn<QString>("exit"); // "code: error"
         const char* rows[][6] = {
-            {"fills in place", "fr -i menu.tsv",
-             "# menu\nOpen\tОткрыть\t\tÖffnen\nFirst\\nSecond\nClose\t\tFermer\n",
-             "# menu\nOpen\tОткрыть\tOuvrir\tÖffnen\n"
-             "First\\nSecond\t\tPremier\\nsecond\t\nClose\t\tFermer\n",
-             "", "0: "},
+            {"fills the program's tables in place", "fr,de --in-place",
+             "# menu\nOpen\tОткрыть\t\tÖffnen\nFirst\\nSecond\nSave as\nUnknown text\n",
+             "# menu\nOpen\tОткрыть\tOuvrir\tÖffnen\nFirst\\nSecond\t\tPremier\\nsecond\t\n"
+             "Save as\t\tEnregistrer sous\tSpeichern unter\nUnknown text\n",
+             "", "1: fr: no translation for \"Unknown text\""},
             {"prints for review", "de review.tsv",
              "Close\tЗакрыть\tFermer\tSchließen\nOpen\tОткрыть\t\t\n", "=",
              "# review.tsv:2\nOpen\tОткрыть\t\tÖffnen\n", "0: "},
-            {"several languages, the program's tables, an unknown text", "fr,de --in-place",
-             "Save as\tСохранить как\t\t\nUnknown text\n",
-             "Save as\tСохранить как\tEnregistrer sous\tSpeichern unter\nUnknown text\n", "",
-             "1: fr: no translation for \"Unknown text\""},
             {"list, a text no cell can hold", "de --list -", "Close\n\n# a comment\nSave as\na^b\n",
              "=", "Close\t\t\tSchließen\nSave as\t\t\tSpeichern unter\n", "0: "},
             {"usage: no language", "", "Open\n", "=", "", "2: A LANGUAGE is needed"},
