@@ -50,13 +50,13 @@ private slots:
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QStringList>("expected");
         QTest::newRow("graph with page and recipe; image by reference")
-            << page({"{'@graph':[{'@type':'WebPage'},{'@type':'ImageObject','@id':'#i','url':'/p"
-                     ".jpg'},{'@type':'Recipe','name':'Pie','image':{'@id':'#i'},'recipeCategory':"
+            << page({"{'@graph':[{'@type':'WebPage'},{'@type':'ImageObject','@id':'#i','url':'/"
+                     "p'},{'@type':'Recipe','name':'Pie','image':{'@id':'#i'},'recipeCategory':"
                      "'Cake','keywords':'apple, cake','recipeIngredient':['3 apples','1 egg'],"
                      "'aggregateRating':{'@type':'AggregateRating','ratingValue':'4.5'},"
                      "'recipeInstructions':[{'@type':'HowToStep','text':'Bake.'}]}]}"})
             << QStringList{
-                   "Pie | 3 apples; 1 egg | Cake, apple | 4.5/5 | https://x.test/p.jpg | Bake."};
+                   "Pie | 3 apples; 1 egg | Cake, apple | 4.5/5 | https://x.test/p | Bake."};
         QTest::newRow("type as a list, sections, ImageObject list, entities")
             << page({"[{'@type':['Recipe','NewsArticle'],'name':'Fish &amp; chips','image':[{"
                      "'@type':'ImageObject','contentUrl':'a.png'},'b.png'],'keywords':['fried',"
@@ -77,7 +77,7 @@ private slots:
             << QStringList{"Borscht | 2 l water | Ukrainian | 3/5 | https://x.test/b.jpg | "
                            "Boil.; Serve hot."};
         QTest::newRow("two recipes, a broken block beside them, one repeated")
-            << page({"{'@type':'Recipe','name':'One'}", "{'@type': broken",
+            << page({"{'@type':'Recipe','name':'One'}", "{broken",
                      "[{'@type':'Recipe','name':'Two','recipeInstructions':'Mix.\\nServe.'},"
                      "{'@type':'Recipe','name':'One'}]"})
             << QStringList{"One |  |  | - |  | ", "Two |  |  | - |  | Mix.; Serve."};
@@ -127,9 +127,8 @@ private slots:
         QFETCH(QString, line);
         const IngredientLine parsed = IngredientLine::parse(line.section('|', 0, 0), {"Glass"});
         QCOMPARE(QStringList({line.section('|', 0, 0), QString::number(parsed.quantity),
-                              parsed.unit, parsed.ingredient, parsed.note})
-                     .join('|'),
-                 line);
+                              parsed.unit, parsed.ingredient, parsed.note}),
+                 line.split('|'));
     }
 
     // Into a book with "Flour" of its own unit name "Tbsp" and an unrelated recipe "Pie";
@@ -157,7 +156,7 @@ private slots:
                                 "</script>','recipeIngredient':['2 tablespoons flour, sifted','3 "
                                 "eggs','salt'],'keywords':'Baking','aggregateRating':{'ratingValue'"
                                 ":4},'estimatedCost':{'value':3.5,'currency':'USD'},'prepTime':"
-                                "'PT1H15M'}";
+                                "'PT75M','cookTime':'PT0S','totalTime':'about an hour'}";
         const WebRecipe recipe = RecipeReader::read(QByteArray(json).replace('\'', '"'), {}).at(0);
         MessageCapture capture;
         const int id = RecipeMapper(*_book, "usd").add(recipe, QByteArray());
@@ -174,24 +173,10 @@ private slots:
         QCOMPARE(stored.name + " " + QString::number(stored.rating) + ": " + lines.join(", "),
                  "Pie (2) 8: 2 Tbsp Flour, 3 pcs. eggs, 0 ----- salt");
         QCOMPARE(stored.tags, std::vector<QString>{"Baking"});
-        for (const char* text :
-             {"&lt;script&gt;alert(1)&lt;/script&gt;", "1 h 15 min", "2 tablespoons flour, sifted"})
+        for (const char* text : {"&lt;script&gt;alert(1)&lt;/script&gt;", "</b>: 1 h 15 min",
+                                 "</b>: 0 min", "</b>: about an hour", "tablespoons flour, sifted"})
             QVERIFY2(stored.description.contains(text), text);
         QVERIFY(!stored.description.contains("<script"));
-    }
-
-    void durations_data()
-    {
-        QTest::addColumn<QString>("row"); // "duration=shown"
-        for (const char* row :
-             {"PT90M=1 h 30 min", "P1DT2H=1 d 2 h", "PT0S=0 min", "about an hour=about an hour"})
-            QTest::newRow(row) << QString(row);
-    }
-
-    void durations()
-    {
-        QFETCH(QString, row);
-        QCOMPARE(RecipeMapper::durationText(row.section('=', 0, 0)), row.section('=', 1));
     }
 };
 
