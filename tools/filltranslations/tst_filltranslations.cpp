@@ -123,6 +123,7 @@ private slots:
              "=", "Close\t\t\tSchließen\nSave as\t\t\tSpeichern unter\n", "0: "},
             {"usage: no language", "", "Open\n", "=", "", "2: A LANGUAGE is needed"},
             {"usage: English", "en menu.tsv", "Open\n", "=", "", "2: Unknown language \"en\""},
+            {"usage: timeout", "fr -t soon menu.tsv", "Open\n", "=", "", "2: The timeout must be"},
             {"usage: no table", "fr nowhere.txt", "Open\n", "=", "", "2: Cannot read nowhere.txt"},
             {"usage: a list and a table", "fr -i --list -", "Open\n", "=", "",
              "2: --list takes no TABLE"}};
