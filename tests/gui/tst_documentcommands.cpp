@@ -1,6 +1,5 @@
-// New, Open, Save and Save as of the main window: what each does to the book,
-// its file name and modified state, the files written, the dialogs asked and
-// the status-bar messages; the recent books and where the file dialogs start.
+// New, Open, Save and Save as of the main window: the book, its file and
+// state, the dialogs and messages; the recent books and where file dialogs start.
 #include "shellfixture.h"
 
 #include "app/bookprogress.h"
@@ -10,8 +9,6 @@
 #include <QProgressDialog>
 #include <QStatusBar>
 #include <QTemporaryDir>
-
-namespace {
 
 // Notes each progress dialog as it shows ("label", with " / Cancel" when it
 // has that button) and presses its Cancel at once.
@@ -23,15 +20,12 @@ struct ProgressCanceller : QObject
     {
         auto* dialog = qobject_cast<QProgressDialog*>(object);
         if (dialog && event->type() == QEvent::Show) {
-            shown << dialog->labelText() +
-                         QLatin1String(dialog->findChild<QPushButton*>() ? " / Cancel" : "");
+            shown << dialog->labelText() + (dialog->findChild<QPushButton*>() ? " / Cancel" : "");
             dialog->cancel();
         }
         return false;
     }
 };
-
-} // namespace
 
 class TestDocumentCommands : public QObject
 {
@@ -41,10 +35,8 @@ private slots:
     void initTestCase() { useTemporarySettingsStore(_settings.path()); }
     void init()
     {
-        if (appSettings()) {
-            appSettings()->remove(SettingKey::RecentBooks);
-            appSettings()->remove(SettingKey::LastFolder);
-        }
+        if (appSettings())
+            appSettings()->clear();
         _fixture.reset(new WindowFixture);
     }
     void cleanup()
@@ -60,15 +52,11 @@ private slots:
 
 private:
     MainWindow* _window() const { return _fixture->window; }
-    Document& _document() const { return _fixture->window->document; }
     QString _inScratch(const QString& path) const
     {
         return QDir(_fixture->scratch.path()).relativeFilePath(path);
     }
-    QMenu* _recentMenu() const
-    {
-        return _window()->findChild<QMenu*>(QStringLiteral("menuRecent_books"));
-    }
+    QMenu* _recentMenu() const { return _window()->findChild<QMenu*>("menuRecent_books"); }
     bool _run(const QString& step);
     QString _startFolder(const QString& command);
 
@@ -78,114 +66,86 @@ private:
 
 void TestDocumentCommands::commands_data()
 {
-    // The book before: an emptied book, set up as WindowFixture::prepareBook says.
-    QTest::addColumn<QString>("setup");
-    QTest::addColumn<bool>("edited");
+    // The book before: an emptied book, set up as WindowFixture::prepareBook says,
+    // "*" when an editor reported a change. The state after: the Recipes rows (3:
+    // the sample book), the file name in the scratch folder ("*": modified),
+    // editor refreshes, the files, the status message and the progress dialog,
+    // shown at once and cancelled.
+    QTest::addColumn<QString>("before");
     QTest::addColumn<QString>("command");
-    QTest::addColumn<QStringList>("script");
-    // The state after: the Recipes rows (3: the sample book), the file name in
-    // the scratch folder ("*": modified), editor refreshes, files, status message.
-    QTest::addColumn<int>("recipes");
-    QTest::addColumn<QString>("book");
-    QTest::addColumn<int>("refreshes");
-    QTest::addColumn<QStringList>("files");
-    QTest::addColumn<QString>("status");
-    // The progress dialog shown at once and cancelled; none shows when empty.
-    QTest::addColumn<QString>("progress");
-
-    const QStringList none;
-    const QString no;
-    QTest::newRow("New, unmodified, asks nothing")
-        << "" << false << "actionNew" << none << 3 << "NewBook" << 1 << none << no << no;
-    QTest::newRow("New after Yes saves first")
-        << "" << true << "actionNew" << QStringList{"modified:Yes", "save:before-new.carb"} << 3
-        << "NewBook" << 2 << QStringList{"before-new.carb:empty"} << no << no;
-    QTest::newRow("New after Yes and a cancelled save keeps the book")
-        << "" << true << "actionNew" << QStringList{"modified:Yes", "save:"} << 0 << "NewBook*" << 0
-        << none << no << no;
-    QTest::newRow("Open after Cancel keeps the book")
-        << "" << true << "actionOpen" << QStringList{"modified:Cancel"} << 0 << "NewBook*" << 0
-        << none << no << no;
-    QTest::newRow("Open loads the book")
-        << "saved" << true << "actionOpen" << QStringList{"modified:No", "open:book.carb"} << 3
-        << "book.carb" << 1 << QStringList{"book.carb:book"} << no << no;
-    QTest::newRow("a failed Open keeps the book")
-        << "broken.carb" << true << "actionOpen" << QStringList{"modified:No", "open:broken.carb"}
-        << 0 << "NewBook*" << 1 << QStringList{"broken.carb:other"} << "Loading error" << no;
-    QTest::newRow("a cancelled Open keeps the book")
-        << "saved" << true << "actionOpen" << QStringList{"modified:No", "open:book.carb"} << 0
-        << "book.carb*" << 1 << QStringList{"book.carb:book"} << "Loading error"
-        << "Opening book.carb / Cancel";
-    QTest::newRow("Save of a never-saved book ignores a file called NewBook")
-        << "NewBook" << true << "actionSave" << QStringList{"save:"} << 0 << "NewBook*" << 0
-        << QStringList{"NewBook:other"} << no << no;
-    QTest::newRow("Save writes to the book's file, to its end")
-        << "saved" << true << "actionSave" << none << 0 << "book.carb" << 1
-        << QStringList{"book.carb:empty"} << no << "Saving book.carb";
-    QTest::newRow("Save of an unchanged book writes nothing")
-        << "saved" << false << "actionSave" << none << 0 << "book.carb" << 0
-        << QStringList{"book.carb:book"} << no << no;
-    QTest::newRow("Save with the file gone asks for a name")
-        << "gone" << true << "actionSave" << QStringList{"save:"} << 0 << "book.carb*" << 0 << none
-        << no << no;
-    QTest::newRow("Save failure keeps the state, says so and leaves no copy")
-        << "folder" << true << "actionSave" << none << 0 << "taken.carb*" << 1 << none
-        << "Saving error" << no;
+    QTest::addColumn<QString>("script"); // the dialogs' "kind:answer" steps
+    QTest::addColumn<QString>("after");
+    const auto row = [](const char* tag, const char* before, const char* command,
+                        const QString& script, const QString& after) {
+        QTest::newRow(tag) << QString(before) << QString(command) << script << after;
+    };
+    row("New, unmodified, asks nothing", "", "actionNew", "", "3, NewBook, 1");
+    row("New after Yes saves first", "*", "actionNew", "modified:Yes save:before-new.carb",
+        "3, NewBook, 2, before-new.carb:empty");
+    row("New after Yes and a cancelled save keeps the book", "*", "actionNew",
+        "modified:Yes save:", "0, NewBook*, 0");
+    row("Open after Cancel keeps the book", "*", "actionOpen", "modified:Cancel", "0, NewBook*, 0");
+    row("Open", "saved*", "actionOpen", "modified:No open:book.carb",
+        "3, book.carb, 1, book.carb:book");
+    row("a failed Open keeps the book", "broken.carb*", "actionOpen",
+        "modified:No open:broken.carb", "0, NewBook*, 1, broken.carb:other, Loading error");
+    row("a cancelled Open keeps the book", "saved*", "actionOpen", "modified:No open:book.carb",
+        "0, book.carb*, 1, book.carb:book, Loading error, Opening book.carb / Cancel");
+    row("Save of a never-saved book ignores a file called NewBook", "NewBook*", "actionSave",
+        "save:", "0, NewBook*, 0, NewBook:other");
+    row("Save writes to the book's file, to its end", "saved*", "actionSave", "",
+        "0, book.carb, 1, book.carb:empty, Saving book.carb");
+    row("Save failure keeps the state, says so and leaves no copy", "folder*", "actionSave", "",
+        "0, taken.carb*, 1, Saving error");
     for (const QString name : {"dinner", "dinner.carb", "dinner.CARB"}) {
         const QString saved = name.endsWith(".carb") ? name : name + ".carb";
-        QTest::addRow("Save as %s", qPrintable(name))
-            << "" << false << "actionSave_as" << QStringList{"save:" + name} << 0 << saved << 1
-            << QStringList{saved + ":empty"} << no << no;
+        row(qPrintable("Save as " + name), "", "actionSave_as", "save:" + name,
+            "0, " + saved + ", 1, " + saved + ":empty");
     }
-    QTest::newRow("Save as keeps the .carb file it appended after No")
-        << "dinner.carb" << true << "actionSave_as" << QStringList{"save:dinner", "replace:No"} << 0
-        << "NewBook*" << 0 << QStringList{"dinner.carb:other"} << no << no;
+    row("Save as keeps the .carb file it appended after No", "dinner.carb*", "actionSave_as",
+        "save:dinner replace:No", "0, NewBook*, 0, dinner.carb:other");
 }
 
 void TestDocumentCommands::commands()
 {
-    QFETCH(QString, setup);
-    QFETCH(bool, edited);
+    QFETCH(QString, before);
     QFETCH(QString, command);
-    QFETCH(QStringList, script);
-    QFETCH(int, recipes);
-    QFETCH(QString, book);
-    QFETCH(int, refreshes);
-    QFETCH(QStringList, files);
-    QFETCH(QString, status);
-    QFETCH(QString, progress);
-    QVERIFY(_fixture->prepareBook(setup, edited));
-    ProgressCanceller canceller; // no longer filters once gone
-    if (!progress.isEmpty()) {
+    QFETCH(QString, script);
+    QFETCH(QString, after);
+    const bool edited = before.endsWith('*');
+    QVERIFY(_fixture->prepareBook(before.remove('*'), edited));
+    ProgressCanceller canceller;           // no longer filters once gone
+    if (after.contains("ing book.carb")) { // "Opening" or "Saving": a progress dialog
         BookProgressDialog::showAfter = 0;
         qApp->installEventFilter(&canceller);
     }
+    const QStringList steps = script.split(' ', Qt::SkipEmptyParts);
     DialogLog dialogs;
-    answerDialogs(script, &dialogs);
+    answerDialogs(steps, &dialogs);
     MessageCapture messages;
     trigger(_window(), qPrintable(command));
 
-    QCOMPARE(dialogs.steps, script);
+    QCOMPARE(dialogs.steps, steps);
     const QMap<QString, QString> shapes = {
         {"modified", "Document has been modified! / Do you want to save changes? / Yes No* Cancel"},
         {"open", "Load Recipe book / Culinor documents(*.carb) / existing file"},
         {"save", "Save Recipe book / Culinor documents(*.carb) / any file"},
         {"replace", "This file already exists. Replace it? / " +
                         _fixture->scratch.filePath("dinner.carb") + " / Yes No*"}};
-    for (int i = 0; i < script.size(); ++i)
-        QCOMPARE(dialogs.details[i], shapes[script[i].section(QLatin1Char(':'), 0, 0)]);
-    QCOMPARE(canceller.shown.join(", "), progress);
-    QCOMPARE(rowCount(_window(), QStringLiteral("Recipes")), recipes);
-    QCOMPARE(_inScratch(_document().fileName) + (_document().modified ? "*" : ""), book);
-    QCOMPARE(_fixture->probe->synchronized, refreshes);
-    QCOMPARE(filesIn(_fixture->scratch.path()), files);
-    QCOMPARE(_window()->statusBar()->currentMessage(), status);
-    if (!status.isEmpty())
-        QVERIFY(messages.contains(status));
-    if (edited || refreshes) // else nothing told the window of the book's file
-        QCOMPARE(_window()->windowTitle(), QStringLiteral("Culinor") +
-                                               (book.endsWith('*') ? "*" : "") + " - " +
-                                               _document().fileName);
+    for (int i = 0; i < steps.size(); ++i)
+        QCOMPARE(dialogs.details[i], shapes[steps[i].section(':', 0, 0)]);
+    const Document& document = _window()->document;
+    const QString status = _window()->statusBar()->currentMessage();
+    QStringList state = {QString::number(rowCount(_window(), "Recipes")),
+                         _inScratch(document.fileName) + (document.modified ? "*" : ""),
+                         QString::number(_fixture->probe->synchronized)};
+    state << filesIn(_fixture->scratch.path()) << status << canceller.shown;
+    state.removeAll(QString());
+    QCOMPARE(state.join(", "), after);
+    QVERIFY(status.isEmpty() || messages.contains(status));
+    if (edited || _fixture->probe->synchronized) // else nothing told the window of its file
+        QCOMPARE(_window()->windowTitle(),
+                 QString("Culinor%1 - %2").arg(document.modified ? "*" : "", document.fileName));
 }
 
 void TestDocumentCommands::recentBooksAndStartFolders_data()
@@ -193,36 +153,25 @@ void TestDocumentCommands::recentBooksAndStartFolders_data()
     QTest::addColumn<QString>("steps"); // as _run() takes them, separated by ", "
     QTest::addColumn<QString>("books"); // the menu's entries, newest first
     QTest::addColumn<QString>("open");  // the book open at the end
-    QTest::newRow("newest first, once each; an entry opens its book")
-        << "save a.carb, save b.carb, open a.carb, new, recent 2"
-        << "b.carb a.carb"
-        << "b.carb";
-    QTest::newRow("the last eight") << "seed 8, save 9.carb"
-                                    << "9.carb 1.carb 2.carb 3.carb 4.carb 5.carb 6.carb 7.carb"
-                                    << "9.carb";
-    QTest::newRow("a book gone is said so and dropped")
-        << "save a.carb, save b.carb, delete a.carb, recent 2"
-        << "b.carb"
-        << "b.carb";
-    QTest::newRow("clear list") << "save a.carb, save b.carb, clear" << QString() << "b.carb";
-    // File dialogs start in the book's folder, else the one last used, else Documents.
-    QTest::newRow("Documents, then the folder last used")
-        << "look actionOpen Documents, mkdir sub, save sub/a.carb, new, look actionOpen sub"
-        << "sub/a.carb"
-        << "NewBook";
-    QTest::newRow("unless it is gone")
-        << "mkdir sub, save sub/a.carb, new, delete sub, look actionSave_as Documents"
-        << "sub/a.carb"
-        << "NewBook";
-    QTest::newRow("a failed open is no entry; the book's own folder first")
-        << "mkdir sub, save sub/a.carb, mkdir other, junk other/bad.carb, open other/bad.carb, "
-           "look actionSave_as sub"
-        << "sub/a.carb"
-        << "sub/a.carb";
-    QTest::newRow("export and import's Browse")
-        << "mkdir sub, save sub/a.carb, look actionExport_recipes sub, look actionImport_recipe sub"
-        << "sub/a.carb"
-        << "sub/a.carb";
+    const auto row = [](const char* tag, const char* steps, const char* books, const char* open) {
+        QTest::newRow(tag) << QString(steps) << QString(books) << QString(open);
+    };
+    row("newest first, once each; an entry opens its book, one gone is said so and dropped",
+        "save a.carb, save b.carb, open a.carb, delete b.carb, new, recent 2, recent 1", "a.carb",
+        "a.carb");
+    row("the last eight", "seed 8, save 9.carb",
+        "9.carb 1.carb 2.carb 3.carb 4.carb 5.carb 6.carb 7.carb", "9.carb");
+    row("clear list", "seed 2, clear", "", "NewBook");
+    // File dialogs start in the book's folder, else the one last used unless it is
+    // gone, else Documents; a failed open is no entry.
+    row("Documents, then the folder last used",
+        "look actionOpen Documents, mkdir sub, save sub/a.carb, new, look actionOpen sub, "
+        "delete sub, look actionSave_as Documents",
+        "sub/a.carb", "NewBook");
+    row("the book's own folder first, also for export and import's Browse",
+        "mkdir sub, save sub/a.carb, mkdir other, junk other/bad.carb, open other/bad.carb, "
+        "look actionSave_as sub, look actionExport_recipes sub, look actionImport_recipe sub",
+        "sub/a.carb", "sub/a.carb");
 }
 
 void TestDocumentCommands::recentBooksAndStartFolders()
@@ -230,30 +179,28 @@ void TestDocumentCommands::recentBooksAndStartFolders()
     QFETCH(QString, steps);
     QFETCH(QString, books);
     QFETCH(QString, open);
-    MessageCapture messages;
     for (const QString& step : steps.split(", "))
         QVERIFY2(_run(step), qPrintable(step));
     QStringList paths;
-    QStringList entries;
+    QStringList entries = {"", "Clear list"};
     for (const QString& book : books.split(' ', Qt::SkipEmptyParts)) {
         paths << _fixture->scratch.filePath(book);
-        entries << QString("&%1 %2").arg(paths.size()).arg(paths.last());
+        entries.insert(paths.size() - 1, QString("&%1 %2").arg(paths.size()).arg(paths.last()));
     }
     QStringList shown;
     for (QAction* action : _recentMenu()->actions())
         shown << action->text();
-    QCOMPARE(shown, entries + QStringList({"", "Clear list"}));
+    QCOMPARE(shown, entries);
     QCOMPARE(_recentMenu()->isEnabled(), !paths.isEmpty());
     QCOMPARE(appSettings()->value(SettingKey::RecentBooks).toStringList(), paths);
-    QCOMPARE(_inScratch(_document().fileName), open);
+    QCOMPARE(_inScratch(_window()->document.fileName), open);
 }
 
 // Runs one step as a user would, "what name": "save", "open", "new", "recent"
-// (the n-th entry), "clear", "delete" (a file or folder), "mkdir", "junk"
-// (writes a file that is no book), "seed" (a recent list left by earlier
-// sessions), "look <action> <folder>" (its file dialog starts there;
-// "Documents" is the user's); names are in the scratch folder. True when it
-// did so, meeting just the dialogs it expected.
+// (the n-th entry), "clear", "delete" (a file or folder), "mkdir", "junk" (a
+// file that is no book), "seed" (a recent list left by earlier sessions), "look
+// <action> <folder>" (its file dialog starts there; "Documents" is the user's);
+// names are in the scratch folder. True when it met just the dialogs expected.
 bool TestDocumentCommands::_run(const QString& step)
 {
     const QString what = step.section(' ', 0, 0);
@@ -264,6 +211,8 @@ bool TestDocumentCommands::_run(const QString& step)
         return file.remove() || QDir(path).removeRecursively();
     if (what == "mkdir")
         return QDir().mkpath(path);
+    if (what == "junk")
+        return file.open(QIODevice::WriteOnly) && file.write("junk") == 4;
     if (what == "seed") { // "1.carb" to "<n>.carb", newest first
         QStringList books;
         for (int i = 1; i <= name.toInt(); ++i)
@@ -271,8 +220,6 @@ bool TestDocumentCommands::_run(const QString& step)
         appSettings()->setValue(SettingKey::RecentBooks, books);
         return true;
     }
-    if (what == "junk")
-        return file.open(QIODevice::WriteOnly) && file.write("junk") == 4;
     if (what == "look") {
         const QString folder = name.section(' ', 1);
         QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
@@ -301,8 +248,8 @@ bool TestDocumentCommands::_run(const QString& step)
     return action && dialogs.steps == script;
 }
 
-// The folder the command's file dialog starts in; on the way there it exports
-// all recipes, or browses for an import.
+// The folder the command's file dialog starts in; on the way there it takes a
+// message box's default, and presses an import dialog's Browse.
 QString TestDocumentCommands::_startFolder(const QString& command)
 {
     QString shown;
@@ -311,16 +258,13 @@ QString TestDocumentCommands::_startFolder(const QString& command)
         QWidget* modal = QApplication::activeModalWidget();
         if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
             shown = dialog->directory().absolutePath();
-            dialog->reject();
-            return;
+            return dialog->reject();
         }
         if (!modal)
             return;
         QTimer::singleShot(10, &watcher, look);
-        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-            box->defaultButton()->click();
-            return;
-        }
+        if (auto* box = qobject_cast<QMessageBox*>(modal))
+            return box->defaultButton()->click();
         for (QPushButton* button : modal->findChildren<QPushButton*>())
             if (button->text() == QLatin1String("Browse..."))
                 button->click();
