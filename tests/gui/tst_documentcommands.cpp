@@ -52,13 +52,8 @@ private slots:
 
 private:
     MainWindow* _window() const { return _fixture->window; }
-    QString _inScratch(const QString& path) const
-    {
-        return QDir(_fixture->scratch.path()).relativeFilePath(path);
-    }
     QMenu* _recentMenu() const { return _window()->findChild<QMenu*>("menuRecent_books"); }
     bool _run(const QString& step);
-    QString _startFolder(const QString& command);
 
     QTemporaryDir _settings;
     std::unique_ptr<WindowFixture> _fixture;
@@ -128,16 +123,16 @@ void TestDocumentCommands::commands()
     QCOMPARE(dialogs.steps, steps);
     const QMap<QString, QString> shapes = {
         {"modified", "Document has been modified! / Do you want to save changes? / Yes No* Cancel"},
-        {"open", "Load Recipe book / Culinor documents(*.carb) / existing file"},
-        {"save", "Save Recipe book / Culinor documents(*.carb) / any file"},
         {"replace", "This file already exists. Replace it? / " +
                         _fixture->scratch.filePath("dinner.carb") + " / Yes No*"}};
-    for (int i = 0; i < steps.size(); ++i)
-        QCOMPARE(dialogs.details[i], shapes[steps[i].section(':', 0, 0)]);
+    for (int i = 0; i < steps.size(); ++i) // the questions; file dialogs as they come
+        QCOMPARE(dialogs.details[i], shapes.value(steps[i].section(':', 0, 0), dialogs.details[i]));
     const Document& document = _window()->document;
+    const QDir scratch(_fixture->scratch.path());
     const QString status = _window()->statusBar()->currentMessage();
     QStringList state = {QString::number(rowCount(_window(), "Recipes")),
-                         _inScratch(document.fileName) + (document.modified ? "*" : ""),
+                         scratch.relativeFilePath(document.fileName) +
+                             (document.modified ? "*" : ""),
                          QString::number(_fixture->probe->synchronized)};
     state << filesIn(_fixture->scratch.path()) << status << canceller.shown;
     state.removeAll(QString());
@@ -157,20 +152,20 @@ void TestDocumentCommands::recentBooksAndStartFolders_data()
         QTest::newRow(tag) << QString(steps) << QString(books) << QString(open);
     };
     row("newest first, once each; an entry opens its book, one gone is said so and dropped",
-        "save a.carb, save b.carb, open a.carb, delete b.carb, new, recent 2, recent 1", "a.carb",
-        "a.carb");
-    row("the last eight", "seed 8, save 9.carb",
+        "Save_as a.carb, Save_as b.carb, Open a.carb, delete b.carb, New, recent 2, recent 1",
+        "a.carb", "a.carb");
+    row("the last eight", "seed 8, Save_as 9.carb",
         "9.carb 1.carb 2.carb 3.carb 4.carb 5.carb 6.carb 7.carb", "9.carb");
-    row("clear list", "seed 2, clear", "", "NewBook");
+    row("clear list", "seed 2, Clear_recent_books", "", "NewBook");
     // File dialogs start in the book's folder, else the one last used unless it is
     // gone, else Documents; a failed open is no entry.
     row("Documents, then the folder last used",
-        "look actionOpen Documents, mkdir sub, save sub/a.carb, new, look actionOpen sub, "
-        "delete sub, look actionSave_as Documents",
+        "look Open Documents, mkdir sub, Save_as sub/a.carb, New, look Open sub, delete sub, "
+        "look Save_as Documents",
         "sub/a.carb", "NewBook");
     row("the book's own folder first, also for export and import's Browse",
-        "mkdir sub, save sub/a.carb, mkdir other, junk other/bad.carb, open other/bad.carb, "
-        "look actionSave_as sub, look actionExport_recipes sub, look actionImport_recipe sub",
+        "mkdir sub, Save_as sub/a.carb, mkdir other, junk other/bad.carb, Open other/bad.carb, "
+        "look Save_as sub, look Export_recipes sub, look Import_recipe sub",
         "sub/a.carb", "sub/a.carb");
 }
 
@@ -182,25 +177,27 @@ void TestDocumentCommands::recentBooksAndStartFolders()
     for (const QString& step : steps.split(", "))
         QVERIFY2(_run(step), qPrintable(step));
     QStringList paths;
-    QStringList entries = {"", "Clear list"};
+    QStringList entries;
     for (const QString& book : books.split(' ', Qt::SkipEmptyParts)) {
         paths << _fixture->scratch.filePath(book);
-        entries.insert(paths.size() - 1, QString("&%1 %2").arg(paths.size()).arg(paths.last()));
+        entries << QString("&%1 %2").arg(paths.size()).arg(paths.last());
     }
     QStringList shown;
     for (QAction* action : _recentMenu()->actions())
         shown << action->text();
-    QCOMPARE(shown, entries);
+    QCOMPARE(shown, entries << ""
+                            << "Clear list");
     QCOMPARE(_recentMenu()->isEnabled(), !paths.isEmpty());
     QCOMPARE(appSettings()->value(SettingKey::RecentBooks).toStringList(), paths);
-    QCOMPARE(_inScratch(_window()->document.fileName), open);
+    QCOMPARE(QDir(_fixture->scratch.path()).relativeFilePath(_window()->document.fileName), open);
 }
 
-// Runs one step as a user would, "what name": "save", "open", "new", "recent"
-// (the n-th entry), "clear", "delete" (a file or folder), "mkdir", "junk" (a
-// file that is no book), "seed" (a recent list left by earlier sessions), "look
-// <action> <folder>" (its file dialog starts there; "Documents" is the user's);
-// names are in the scratch folder. True when it met just the dialogs expected.
+// Runs one step as a user would, "what name": an action of the window ("Save_as",
+// "Open", "New", "Clear_recent_books"), "recent" (the n-th entry), "delete" (a
+// file or folder), "mkdir", "junk" (a file that is no book), "seed" (a recent
+// list left by earlier sessions), "look <action> <folder>" (its file dialog
+// starts there; "Documents" is the user's); names are in the scratch folder.
+// True when it met just the dialogs expected.
 bool TestDocumentCommands::_run(const QString& step)
 {
     const QString what = step.section(' ', 0, 0);
@@ -220,24 +217,40 @@ bool TestDocumentCommands::_run(const QString& step)
         appSettings()->setValue(SettingKey::RecentBooks, books);
         return true;
     }
-    if (what == "look") {
+    if (what == "look") { // on the way it takes a message box's default, and Browse
+        QString shown;
+        QObject watcher; // its timers end with the step
+        std::function<void()> look = [&shown, &look, &watcher]() {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
+                shown = dialog->directory().absolutePath();
+                return dialog->reject();
+            }
+            if (!modal)
+                return;
+            QTimer::singleShot(10, &watcher, look);
+            if (auto* box = qobject_cast<QMessageBox*>(modal))
+                return box->defaultButton()->click();
+            for (QPushButton* button : modal->findChildren<QPushButton*>())
+                if (button->text() == QLatin1String("Browse..."))
+                    button->click();
+            qobject_cast<QDialog*>(modal)->reject();
+        };
+        QTimer::singleShot(0, &watcher, look);
+        trigger(_window(), qPrintable("action" + name.section(' ', 0, 0)));
         const QString folder = name.section(' ', 1);
         QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
         if (!QFileInfo(documents).isDir())
             documents = QDir::homePath();
-        return _startFolder(name.section(' ', 0, 0)) ==
-               (folder == "Documents" ? documents
-                                      : QDir(_fixture->scratch.filePath(folder)).absolutePath());
+        return shown == (folder == "Documents"
+                             ? documents
+                             : QDir(_fixture->scratch.filePath(folder)).absolutePath());
     }
-    const QMap<QString, QString> actions = {{"save", "actionSave_as"},
-                                            {"open", "actionOpen"},
-                                            {"new", "actionNew"},
-                                            {"clear", "actionClear_recent_books"}};
     QAction* action = what == "recent" ? _recentMenu()->actions().value(name.toInt() - 1)
-                                       : _window()->findChild<QAction*>(actions.value(what, "-"));
+                                       : _window()->findChild<QAction*>("action" + what);
     QStringList script;
-    if (what == "save" || what == "open")
-        script << what + ':' + name;
+    if (what == "Save_as" || what == "Open")
+        script << (what == "Open" ? "open:" : "save:") + name;
     else if (what == "recent" && action && !QFile::exists(action->text().section(' ', 1)))
         script << "This book no longer exists.:Ok";
     DialogLog dialogs;
@@ -246,33 +259,6 @@ bool TestDocumentCommands::_run(const QString& step)
         action->trigger();
     qDeleteAll(modalWatchers().children());
     return action && dialogs.steps == script;
-}
-
-// The folder the command's file dialog starts in; on the way there it takes a
-// message box's default, and presses an import dialog's Browse.
-QString TestDocumentCommands::_startFolder(const QString& command)
-{
-    QString shown;
-    QObject watcher; // its timers end with the call
-    std::function<void()> look = [&shown, &look, &watcher]() {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
-            shown = dialog->directory().absolutePath();
-            return dialog->reject();
-        }
-        if (!modal)
-            return;
-        QTimer::singleShot(10, &watcher, look);
-        if (auto* box = qobject_cast<QMessageBox*>(modal))
-            return box->defaultButton()->click();
-        for (QPushButton* button : modal->findChildren<QPushButton*>())
-            if (button->text() == QLatin1String("Browse..."))
-                button->click();
-        qobject_cast<QDialog*>(modal)->reject();
-    };
-    QTimer::singleShot(0, &watcher, look);
-    trigger(_window(), qPrintable(command));
-    return shown;
 }
 
 QTEST_MAIN(TestDocumentCommands)
