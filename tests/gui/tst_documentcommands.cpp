@@ -94,9 +94,9 @@ void TestDocumentCommands::commands_data()
         "look Open Documents, Save_as d/a.carb, New, look Open d, delete d, look Save_as Documents",
         "3, NewBook, 2, recent: d/a.carb");
     row("start in the book's own folder, also for export and import's Browse", "",
-        "New, Save_as sub/a.carb, junk other/bad.carb, Open other/bad.carb, look Save_as sub, "
-        "look Export_recipes sub, look Import_recipe sub",
-        "3, sub/a.carb, 3, Loading error, recent: sub/a.carb");
+        "New, Save_as o/c.carb, Save_as s/a.carb, look Export_recipes s, Save_as o/d.carb, "
+        "Save_as s/e.carb, look Import_recipe s, junk o/bad.carb, Open o/bad.carb, look Save_as s",
+        "3, s/e.carb, 6, Loading error, recent: s/e.carb o/d.carb s/a.carb o/c.carb");
 }
 
 void TestDocumentCommands::commands()
