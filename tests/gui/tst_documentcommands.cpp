@@ -91,9 +91,8 @@ void TestDocumentCommands::commands_data()
     row("clear the recent books", "", "seed 2, Clear_recent_books", "0, NewBook, 0");
     // File dialogs start in the book's folder, else the one last used unless gone, else Documents.
     row("start in Documents, then in the folder last used, even by a failed open", "",
-        "look Open Documents, Save_as d/a.carb, New, look Open d, delete d, look Save_as "
-        "Documents, "
-        "junk o/bad.carb, Open o/bad.carb, look Open o",
+        "look Open Documents, Save_as d/a.carb, New, look Open d, delete d, "
+        "look Save_as Documents, junk o/bad.carb, Open o/bad.carb, look Open o",
         "3, NewBook, 3, Loading error, recent: d/a.carb");
     row("start in the book's own folder, also for export and import's Browse", "",
         "New, Save_as o/c.carb, Save_as s/a.carb, look Export_recipes s, Save_as o/d.carb, "
