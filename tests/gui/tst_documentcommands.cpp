@@ -1,7 +1,5 @@
-// New, Open, Save and Save as of the main window: what each does to the book,
-// its file name and modified state, the files written, the dialogs asked and
-// the status-bar messages; the recent books and where the file dialogs start.
-#include "support/guisupport.h"
+// New, Open, Save and Save as of the main window, the recent books and where file dialogs start.
+#include "shellfixture.h"
 
 #include "app/bookprogress.h"
 #include "settings/settings.h"
@@ -11,10 +9,7 @@
 #include <QStatusBar>
 #include <QTemporaryDir>
 
-namespace {
-
-// Notes each progress dialog as it shows ("label", with " / Cancel" when it
-// has that button) and presses its Cancel at once.
+// Notes each progress dialog as it shows (" / Cancel": it has that button) and cancels it.
 struct ProgressCanceller : QObject
 {
     QStringList shown;
@@ -23,54 +18,34 @@ struct ProgressCanceller : QObject
     {
         auto* dialog = qobject_cast<QProgressDialog*>(object);
         if (dialog && event->type() == QEvent::Show) {
-            shown << dialog->labelText() +
-                         QLatin1String(dialog->findChild<QPushButton*>() ? " / Cancel" : "");
+            shown << dialog->labelText() + (dialog->findChild<QPushButton*>() ? " / Cancel" : "");
             dialog->cancel();
         }
         return false;
     }
 };
 
-} // namespace
-
 class TestDocumentCommands : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { useTemporarySettings(_settings.path()); }
-    void init()
-    {
-        if (appSettings()) {
-            appSettings()->remove(SettingKey::RecentBooks);
-            appSettings()->remove(SettingKey::LastFolder);
-        }
-        _fixture.reset(new WindowFixture);
-    }
+    void initTestCase() { useTemporarySettingsStore(_settings.path()); }
+    void init() { _fixture.reset(new WindowFixture); }
     void cleanup()
     {
+        appSettings()->clear(); // the recent books and the last folder
         _fixture.reset();
         BookProgressDialog::showAfter = 500;
     }
 
     void commands_data();
     void commands();
-    void recentBooksAndStartFolders_data();
-    void recentBooksAndStartFolders();
 
 private:
     MainWindow* _window() const { return _fixture->window; }
-    Document& _document() const { return _fixture->window->document; }
-    QString _inScratch(const QString& path) const
-    {
-        return QDir(_fixture->scratch.path()).relativeFilePath(path);
-    }
-    QMenu* _recentMenu() const
-    {
-        return _window()->findChild<QMenu*>(QStringLiteral("menuRecent_books"));
-    }
+    QMenu* _recentMenu() const { return _window()->findChild<QMenu*>("menuRecent_books"); }
     bool _run(const QString& step);
-    QString _startFolder(const QString& command);
 
     QTemporaryDir _settings;
     std::unique_ptr<WindowFixture> _fixture;
@@ -78,182 +53,96 @@ private:
 
 void TestDocumentCommands::commands_data()
 {
-    // The book before: an emptied book, set up as WindowFixture::prepareBook says.
-    QTest::addColumn<QString>("setup");
-    QTest::addColumn<bool>("edited");
-    QTest::addColumn<QString>("command");
-    QTest::addColumn<QStringList>("script");
-    // The state after: the Recipes rows (3: the sample book), the file name in
-    // the scratch folder ("*": modified), editor refreshes, files, status message.
-    QTest::addColumn<int>("recipes");
-    QTest::addColumn<QString>("book");
-    QTest::addColumn<int>("refreshes");
-    QTest::addColumn<QStringList>("files");
-    QTest::addColumn<QString>("status");
-    // The progress dialog shown at once and cancelled; none shows when empty.
-    QTest::addColumn<QString>("progress");
-
-    const QStringList none;
-    const QString no;
-    QTest::newRow("New, unmodified, asks nothing")
-        << "" << false << "actionNew" << none << 3 << "NewBook" << 1 << none << no << no;
-    QTest::newRow("New after Yes saves first")
-        << "" << true << "actionNew" << QStringList{"modified:Yes", "save:before-new.carb"} << 3
-        << "NewBook" << 2 << QStringList{"before-new.carb:empty"} << no << no;
-    QTest::newRow("New after Yes and a cancelled save keeps the book")
-        << "" << true << "actionNew" << QStringList{"modified:Yes", "save:"} << 0 << "NewBook*" << 0
-        << none << no << no;
-    QTest::newRow("Open after Cancel keeps the book")
-        << "" << true << "actionOpen" << QStringList{"modified:Cancel"} << 0 << "NewBook*" << 0
-        << none << no << no;
-    QTest::newRow("Open loads the book")
-        << "saved" << true << "actionOpen" << QStringList{"modified:No", "open:book.carb"} << 3
-        << "book.carb" << 1 << QStringList{"book.carb:book"} << no << no;
-    QTest::newRow("a failed Open keeps the book")
-        << "broken.carb" << true << "actionOpen" << QStringList{"modified:No", "open:broken.carb"}
-        << 0 << "NewBook*" << 1 << QStringList{"broken.carb:other"} << "Loading error" << no;
-    QTest::newRow("a cancelled Open keeps the book")
-        << "saved" << true << "actionOpen" << QStringList{"modified:No", "open:book.carb"} << 0
-        << "book.carb*" << 1 << QStringList{"book.carb:book"} << "Loading error"
-        << "Opening book.carb / Cancel";
-    QTest::newRow("Save of a never-saved book ignores a file called NewBook")
-        << "NewBook" << true << "actionSave" << QStringList{"save:"} << 0 << "NewBook*" << 0
-        << QStringList{"NewBook:other"} << no << no;
-    QTest::newRow("Save writes to the book's file, to its end")
-        << "saved" << true << "actionSave" << none << 0 << "book.carb" << 1
-        << QStringList{"book.carb:empty"} << no << "Saving book.carb";
-    QTest::newRow("Save of an unchanged book writes nothing")
-        << "saved" << false << "actionSave" << none << 0 << "book.carb" << 0
-        << QStringList{"book.carb:book"} << no << no;
-    QTest::newRow("Save with the file gone asks for a name")
-        << "gone" << true << "actionSave" << QStringList{"save:"} << 0 << "book.carb*" << 0 << none
-        << no << no;
-    QTest::newRow("Save failure keeps the state, says so and leaves no copy")
-        << "folder" << true << "actionSave" << none << 0 << "taken.carb*" << 1 << none
-        << "Saving error" << no;
-    for (const QString name : {"dinner", "dinner.carb", "dinner.CARB"}) {
-        const QString saved = name.endsWith(".carb") ? name : name + ".carb";
-        QTest::addRow("Save as %s", qPrintable(name))
-            << "" << false << "actionSave_as" << QStringList{"save:" + name} << 0 << saved << 1
-            << QStringList{saved + ":empty"} << no << no;
-    }
-    QTest::newRow("Save as keeps the .carb file it appended after No")
-        << "dinner.carb" << true << "actionSave_as" << QStringList{"save:dinner", "replace:No"} << 0
-        << "NewBook*" << 0 << QStringList{"dinner.carb:other"} << no << no;
+    // The book before: emptied, as WindowFixture::prepareBook sets it up, "*" when edited;
+    // the steps as _run() takes them. The state after: the Recipes rows (3: the sample
+    // book), the file name in the scratch folder ("*": modified), refreshes, files, status
+    // message, progress dialog (shown at once and cancelled), recent books.
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<QString>("steps");
+    QTest::addColumn<QString>("after");
+    const auto row = [](const char* tag, QString before, QString steps, QString after) {
+        QTest::newRow(tag) << before << steps << after;
+    };
+    row("New, unmodified, asks nothing", "", "New", "3, NewBook, 1");
+    row("New after Yes saves first", "*", "New modified:Yes save:before-new.carb",
+        "3, NewBook, 2, before-new.carb:empty, recent: before-new.carb");
+    row("New after Yes and a cancelled save", "*", "New modified:Yes save:", "0, NewBook*, 0");
+    row("Open after Cancel keeps the book", "*", "Open modified:Cancel", "0, NewBook*, 0");
+    row("Open", "saved*", "Open modified:No open:book.carb",
+        "3, book.carb, 1, book.carb:book, recent: book.carb");
+    row("a failed Open keeps the book, and is no recent book", "broken.carb*",
+        "Open modified:No open:broken.carb", "0, NewBook*, 1, broken.carb:other, Loading error");
+    row("a cancelled Open keeps the book", "saved*", "Open modified:No open:book.carb",
+        "0, book.carb*, 1, book.carb:book, Loading error, Opening book.carb / Cancel");
+    row("Save never overwrites NewBook", "NewBook*", "Save save:", "0, NewBook*, 0, NewBook:other");
+    row("Save writes to the book's file, to its end", "saved*", "Save",
+        "0, book.carb, 1, book.carb:empty, Saving book.carb, recent: book.carb");
+    row("Save failure keeps the state, says so and leaves no copy", "folder*", "Save",
+        "0, taken.carb*, 1, Saving error");
+    row("Save as appends .carb", "", "Save_as dinner",
+        "0, dinner.carb, 1, dinner.carb:empty, recent: dinner.carb");
+    row("Save as appends it to .CARB", "", "Save_as dinner.CARB",
+        "0, dinner.CARB.carb, 1, dinner.CARB.carb:empty, recent: dinner.CARB.carb");
+    row("Save as keeps the .carb file it appended after No", "dinner.carb*",
+        "Save_as save:dinner replace:No", "0, NewBook*, 0, dinner.carb:other");
+    row("recent books: newest first, once each, the last eight; gone ones dropped", "",
+        "seed 8, Save_as a, Save_as b, Open a.carb, delete b.carb, New, recent 2, recent 1",
+        "0, a.carb, 5, a.carb:empty, recent: a.carb 1.carb 2.carb 3.carb 4.carb 5.carb 6.carb");
+    row("clear the recent books", "", "seed 2, Clear_recent_books", "0, NewBook, 0");
+    // File dialogs start in the book's folder, else the one last used unless gone, else Documents.
+    row("start in Documents, then in the folder last used, even by a failed open", "",
+        "look Open Documents, Save_as d/a.carb, New, look Open d, delete d, "
+        "look Save_as Documents, junk o/bad.carb, Open o/bad.carb, look Open o",
+        "3, NewBook, 3, Loading error, recent: d/a.carb");
+    row("start in the book's own folder, also for export and import's Browse", "",
+        "New, Save_as o/c.carb, Save_as s/a.carb, look Export_recipes s, Save_as o/d.carb, "
+        "Save_as s/e.carb, look Import_recipe s, junk o/bad.carb, Open o/bad.carb, look Save_as s",
+        "3, s/e.carb, 6, Loading error, recent: s/e.carb o/d.carb s/a.carb o/c.carb");
 }
 
 void TestDocumentCommands::commands()
 {
-    QFETCH(QString, setup);
-    QFETCH(bool, edited);
-    QFETCH(QString, command);
-    QFETCH(QStringList, script);
-    QFETCH(int, recipes);
-    QFETCH(QString, book);
-    QFETCH(int, refreshes);
-    QFETCH(QStringList, files);
-    QFETCH(QString, status);
-    QFETCH(QString, progress);
-    QVERIFY(_fixture->prepareBook(setup, edited));
-    ProgressCanceller canceller; // no longer filters once gone
-    if (!progress.isEmpty()) {
+    QFETCH(QString, before);
+    QFETCH(QString, steps);
+    QFETCH(QString, after);
+    QVERIFY(_fixture->prepareBook(QString(before).remove('*'), before.endsWith('*')));
+    ProgressCanceller canceller;           // no longer filters once gone
+    if (after.contains("ing book.carb")) { // "Opening" or "Saving": a progress dialog
         BookProgressDialog::showAfter = 0;
         qApp->installEventFilter(&canceller);
     }
-    DialogLog dialogs;
-    answerDialogs(script, &dialogs);
-    MessageCapture messages;
-    trigger(_window(), qPrintable(command));
-
-    QCOMPARE(dialogs.steps, script);
-    const QMap<QString, QString> shapes = {
-        {"modified", "Document has been modified! / Do you want to save changes? / Yes No* Cancel"},
-        {"open", "Load Recipe book / Culinor documents(*.carb) / existing file"},
-        {"save", "Save Recipe book / Culinor documents(*.carb) / any file"},
-        {"replace", "This file already exists. Replace it? / " +
-                        _fixture->scratch.filePath("dinner.carb") + " / Yes No*"}};
-    for (int i = 0; i < script.size(); ++i)
-        QCOMPARE(dialogs.details[i], shapes[script[i].section(QLatin1Char(':'), 0, 0)]);
-    QCOMPARE(canceller.shown.join(", "), progress);
-    QCOMPARE(countRows(QStringLiteral("Recipes")), recipes);
-    QCOMPARE(_inScratch(_document().fileName) + (_document().modified ? "*" : ""), book);
-    QCOMPARE(_fixture->probe->synchronized, refreshes);
-    QCOMPARE(filesIn(_fixture->scratch.path()), files);
-    QCOMPARE(_window()->statusBar()->currentMessage(), status);
-    if (!status.isEmpty())
-        QVERIFY(messages.contains(status));
-    if (edited || refreshes) // else nothing told the window of the book's file
-        QCOMPARE(_window()->windowTitle(), QStringLiteral("Culinor") +
-                                               (book.endsWith('*') ? "*" : "") + " - " +
-                                               _document().fileName);
-}
-
-void TestDocumentCommands::recentBooksAndStartFolders_data()
-{
-    QTest::addColumn<QString>("steps"); // as _run() takes them, separated by ", "
-    QTest::addColumn<QString>("books"); // the menu's entries, newest first
-    QTest::addColumn<QString>("open");  // the book open at the end
-    QTest::newRow("newest first, once each; an entry opens its book")
-        << "save a.carb, save b.carb, open a.carb, new, recent 2"
-        << "b.carb a.carb"
-        << "b.carb";
-    QTest::newRow("the last eight") << "seed 8, save 9.carb"
-                                    << "9.carb 1.carb 2.carb 3.carb 4.carb 5.carb 6.carb 7.carb"
-                                    << "9.carb";
-    QTest::newRow("a book gone is said so and dropped")
-        << "save a.carb, save b.carb, delete a.carb, recent 2"
-        << "b.carb"
-        << "b.carb";
-    QTest::newRow("clear list") << "save a.carb, save b.carb, clear" << QString() << "b.carb";
-    // File dialogs start in the book's folder, else the one last used, else Documents.
-    QTest::newRow("Documents, then the folder last used")
-        << "look actionOpen Documents, mkdir sub, save sub/a.carb, new, look actionOpen sub"
-        << "sub/a.carb"
-        << "NewBook";
-    QTest::newRow("unless it is gone")
-        << "mkdir sub, save sub/a.carb, new, delete sub, look actionSave_as Documents"
-        << "sub/a.carb"
-        << "NewBook";
-    QTest::newRow("a failed open is no entry; the book's own folder first")
-        << "mkdir sub, save sub/a.carb, mkdir other, junk other/bad.carb, open other/bad.carb, "
-           "look actionSave_as sub"
-        << "sub/a.carb"
-        << "sub/a.carb";
-    QTest::newRow("export and import's Browse")
-        << "mkdir sub, save sub/a.carb, look actionExport_recipes sub, look actionImport_recipe sub"
-        << "sub/a.carb"
-        << "sub/a.carb";
-}
-
-void TestDocumentCommands::recentBooksAndStartFolders()
-{
-    QFETCH(QString, steps);
-    QFETCH(QString, books);
-    QFETCH(QString, open);
-    MessageCapture messages;
     for (const QString& step : steps.split(", "))
         QVERIFY2(_run(step), qPrintable(step));
-    QStringList paths;
-    QStringList entries;
-    for (const QString& book : books.split(' ', Qt::SkipEmptyParts)) {
-        paths << _fixture->scratch.filePath(book);
-        entries << QString("&%1 %2").arg(paths.size()).arg(paths.last());
+
+    const Document& document = _window()->document;
+    const QDir scratch(_fixture->scratch.path());
+    QStringList state = {QString::number(rowCount(_window(), "Recipes")),
+                         scratch.relativeFilePath(document.fileName) +
+                             (document.modified ? "*" : ""),
+                         QString::number(_fixture->probe->synchronized)};
+    state << filesIn(scratch.path()) << _window()->statusBar()->currentMessage() << canceller.shown;
+    QStringList recent; // the menu's entries, newest first, numbered for the keyboard
+    for (QAction* action : _recentMenu()->actions()) {
+        if (action->isSeparator())
+            break;
+        QCOMPARE(action->text().section(' ', 0, 0), QString("&%1").arg(recent.size() + 1));
+        recent << action->text().section(' ', 1);
     }
-    QStringList shown;
-    for (QAction* action : _recentMenu()->actions())
-        shown << action->text();
-    QCOMPARE(shown, entries + QStringList({"", "Clear list"}));
-    QCOMPARE(_recentMenu()->isEnabled(), !paths.isEmpty());
-    QCOMPARE(appSettings()->value(SettingKey::RecentBooks).toStringList(), paths);
-    QCOMPARE(_inScratch(_document().fileName), open);
+    QCOMPARE(appSettings()->value(SettingKey::RecentBooks).toStringList(), recent);
+    QCOMPARE(_recentMenu()->isEnabled(), !recent.isEmpty());
+    if (!recent.isEmpty())
+        state << "recent: " + recent.replaceInStrings(scratch.path() + '/', "").join(' ');
+    state.removeAll(QString());
+    QCOMPARE(state.join(", "), after);
+    QCOMPARE(_window()->windowTitle(),
+             QString("Culinor%1 - %2").arg(document.modified ? "*" : "", document.fileName));
 }
 
-// Runs one step as a user would, "what name": "save", "open", "new", "recent"
-// (the n-th entry), "clear", "delete" (a file or folder), "mkdir", "junk"
-// (writes a file that is no book), "seed" (a recent list left by earlier
-// sessions), "look <action> <folder>" (its file dialog starts there;
-// "Documents" is the user's); names are in the scratch folder. True when it
-// did so, meeting just the dialogs it expected.
+// Runs one step as a user would, "what name": an action ("Save_as", "Open", "New",
+// "Clear_recent_books"), "recent" (the n-th entry), "delete" (a file or folder), "junk"
+// (a file that is no book), "seed" (a recent list from earlier sessions), "look <action>
+// <folder>" (its file dialog starts there; "Documents" is the user's). Names are in the
+// scratch folder, its subfolders made as needed. True when it met the dialogs expected.
 bool TestDocumentCommands::_run(const QString& step)
 {
     const QString what = step.section(' ', 0, 0);
@@ -262,8 +151,9 @@ bool TestDocumentCommands::_run(const QString& step)
     QFile file(path);
     if (what == "delete")
         return file.remove() || QDir(path).removeRecursively();
-    if (what == "mkdir")
-        return QDir().mkpath(path);
+    QDir().mkpath(QFileInfo(path).path());
+    if (what == "junk")
+        return file.open(QIODevice::WriteOnly) && file.write("junk") == 4;
     if (what == "seed") { // "1.carb" to "<n>.carb", newest first
         QStringList books;
         for (int i = 1; i <= name.toInt(); ++i)
@@ -271,26 +161,39 @@ bool TestDocumentCommands::_run(const QString& step)
         appSettings()->setValue(SettingKey::RecentBooks, books);
         return true;
     }
-    if (what == "junk")
-        return file.open(QIODevice::WriteOnly) && file.write("junk") == 4;
-    if (what == "look") {
-        const QString folder = name.section(' ', 1);
-        QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-        if (!QFileInfo(documents).isDir())
-            documents = QDir::homePath();
-        return _startFolder(name.section(' ', 0, 0)) ==
-               (folder == "Documents" ? documents
-                                      : QDir(_fixture->scratch.filePath(folder)).absolutePath());
+    if (what == "look") { // on the way it takes a message box's default, and Browse
+        QString shown;
+        QObject watcher; // its timers end with the step
+        std::function<void()> look = [&shown, &look, &watcher]() {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
+                shown = dialog->directory().absolutePath();
+                return dialog->reject();
+            }
+            if (!modal)
+                return;
+            QTimer::singleShot(10, &watcher, look);
+            if (auto* box = qobject_cast<QMessageBox*>(modal))
+                return box->defaultButton()->click();
+            for (QPushButton* button : modal->findChildren<QPushButton*>())
+                if (button->text() == QLatin1String("Browse..."))
+                    button->click();
+            qobject_cast<QDialog*>(modal)->reject();
+        };
+        QTimer::singleShot(0, &watcher, look);
+        trigger(_window(), qPrintable("action" + name.section(' ', 0, 0)));
+        QString expected = QDir(_fixture->scratch.filePath(name.section(' ', 1))).absolutePath();
+        if (name.endsWith(" Documents"))
+            expected = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        return shown == (QFileInfo(expected).isDir() ? expected : QDir::homePath());
     }
-    const QMap<QString, QString> actions = {{"save", "actionSave_as"},
-                                            {"open", "actionOpen"},
-                                            {"new", "actionNew"},
-                                            {"clear", "actionClear_recent_books"}};
     QAction* action = what == "recent" ? _recentMenu()->actions().value(name.toInt() - 1)
-                                       : _window()->findChild<QAction*>(actions.value(what, "-"));
-    QStringList script;
-    if (what == "save" || what == "open")
-        script << what + ':' + name;
+                                       : _window()->findChild<QAction*>("action" + what);
+    QStringList script; // the dialogs' "kind:answer" steps
+    if (name.contains(':'))
+        script = name.split(' ');
+    else if (what == "Save_as" || what == "Open")
+        script << (what == "Open" ? "open:" : "save:") + name;
     else if (what == "recent" && action && !QFile::exists(action->text().section(' ', 1)))
         script << "This book no longer exists.:Ok";
     DialogLog dialogs;
@@ -298,37 +201,12 @@ bool TestDocumentCommands::_run(const QString& step)
     if (action)
         action->trigger();
     qDeleteAll(modalWatchers().children());
+    const QString question = // as the user sees it, the default starred
+        "Document has been modified! / Do you want to save changes? / Yes No* Cancel";
+    for (int i = 0; i < dialogs.details.size(); ++i)
+        if (script[i].startsWith("modified:") && dialogs.details[i] != question)
+            return false;
     return action && dialogs.steps == script;
-}
-
-// The folder the command's file dialog starts in; on the way there it exports
-// all recipes, or browses for an import.
-QString TestDocumentCommands::_startFolder(const QString& command)
-{
-    QString shown;
-    QObject watcher; // its timers end with the call
-    std::function<void()> look = [&shown, &look, &watcher]() {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
-            shown = dialog->directory().absolutePath();
-            dialog->reject();
-            return;
-        }
-        if (!modal)
-            return;
-        QTimer::singleShot(10, &watcher, look);
-        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-            box->defaultButton()->click();
-            return;
-        }
-        for (QPushButton* button : modal->findChildren<QPushButton*>())
-            if (button->text() == QLatin1String("Browse..."))
-                button->click();
-        qobject_cast<QDialog*>(modal)->reject();
-    };
-    QTimer::singleShot(0, &watcher, look);
-    trigger(_window(), qPrintable(command));
-    return shown;
 }
 
 QTEST_MAIN(TestDocumentCommands)
