@@ -1,8 +1,7 @@
 // The whole-table grid: every cell edit and row action goes to the book at once.
 #include "data/recipebook.h"
 #include "editing/editabledatatable.h"
-#include "shellfixture.h"
-#include "support/editingfixture.h"
+#include "support/guisupport.h"
 
 #include <QSignalSpy>
 

@@ -1,5 +1,5 @@
 // New, Open, Save and Save as of the main window, the recent books and where file dialogs start.
-#include "shellfixture.h"
+#include "support/guisupport.h"
 
 #include "app/bookprogress.h"
 #include "settings/settings.h"
@@ -30,7 +30,7 @@ class TestDocumentCommands : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { useTemporarySettingsStore(_settings.path()); }
+    void initTestCase() { useTemporarySettings(_settings.path()); }
     void init() { _fixture.reset(new WindowFixture); }
     void cleanup()
     {

@@ -122,7 +122,7 @@ class TestExchange : public QObject
 private slots:
     void initTestCase()
     {
-        useTemporarySettingsStore(_settings.path());
+        useTemporarySettings(_settings.path());
         _window.reset(new WindowFixture);
         const QString local = _files.filePath("local.png"); // never read for a web page
         writeFile(local, picture(150, 100));
