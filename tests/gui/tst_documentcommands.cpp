@@ -116,7 +116,7 @@ void TestDocumentCommands::commands()
 
     const Document& document = _window()->document;
     const QDir scratch(_fixture->scratch.path());
-    QStringList state = {QString::number(rowCount(_window(), "Recipes")),
+    QStringList state = {QString::number(countRows("Recipes")),
                          scratch.relativeFilePath(document.fileName) +
                              (document.modified ? "*" : ""),
                          QString::number(_fixture->probe->synchronized)};
