@@ -4,8 +4,9 @@
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")"
 # Only the tests need these: the fuzzing compiler, PDF text for the printing
-# tests, and the tools that check the installed tree and the Debian package.
-./setup.sh clang libclang-rt-14-dev poppler-utils \
+# tests, the language files' generator, and the tools that check the installed
+# tree and the Debian package.
+./setup.sh clang libclang-rt-14-dev poppler-utils python3 \
   desktop-file-utils appstream libxml2-utils shared-mime-info dpkg-dev
 tests/fuzz/run.sh
 export QT_QPA_PLATFORM=offscreen

@@ -79,9 +79,7 @@ private slots:
         QVERIFY2(missing.isEmpty(),
                  qPrintable("add to languages/texts/*.tsv:\n" + missing.join('\n')));
         const int rc = QProcess::execute("python3", {SourceDir + "tools/langfiles.py", "--check"});
-        if (rc == -2)
-            QSKIP("python3, which builds the files from languages/texts, is not installed");
-        QCOMPARE(rc, 0); // else: stale, run python3 tools/langfiles.py
+        QCOMPARE(rc, 0); // -2: no python3; 1: stale, run python3 tools/langfiles.py
     }
 
     // Parallel, valid UTF-8, every record read by the model, the sample book translated.
