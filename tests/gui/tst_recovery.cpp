@@ -2,29 +2,19 @@
 // this process, and once in the real program, killed and started again.
 #include "support/guisupport.h"
 
-#include "editing/editabledatalist.h"
 #include "editing/verticalscrollarea.h"
 #include "recovery/booklock.h"
 #include "recovery/booksafety.h"
 #include "recovery/recoverycopy.h"
 
-#include <QListWidget>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QStatusBar>
-#include <QTemporaryDir>
 
 namespace {
 
-const QString AnotherWindow =
-    QStringLiteral("book.carb is already open in another Culinor window. Open it anyway? "
-                   "Saving here may overwrite changes made there.");
-const QString Offer = QStringLiteral("Culinor closed unexpectedly. Restore the unsaved changes "
-                                     "to a new book from <time>?");
-
 QStringList recoveryFiles(const QString& suffix)
 {
-    return QDir(RecoveryCopy::folder()).entryList({QStringLiteral("*") + suffix}, QDir::Files);
+    return QDir(RecoveryCopy::folder()).entryList({"*" + suffix}, QDir::Files);
 }
 
 // Whether the file holds the text as a book file stores it.
@@ -44,14 +34,6 @@ QString general(QString text)
         .replace(QRegularExpression("[0-9a-f]{8}(-[0-9a-f]{4}){3}-[0-9a-f]{12}"), "<id>");
 }
 
-void click(EditableDataList* list, const QString& text)
-{
-    for (QPushButton* button : list->scrollArea->findChildren<QPushButton*>()) {
-        if (button->text() == text)
-            button->click();
-    }
-}
-
 } // namespace
 
 class TestRecovery : public QObject
@@ -61,6 +43,8 @@ class TestRecovery : public QObject
     QTemporaryDir _home;
     std::unique_ptr<WindowFixture> _fixture;
     QString _book;
+    QTimer _boxes; // answers each message box with the next answer, or Escape, noting its text
+    QStringList _answers, _asked;
 
 private slots:
     void initTestCase() // the data folder lies under HOME; autosave only when a test says so
@@ -68,6 +52,12 @@ private slots:
         qputenv("HOME", QFile::encodeName(_home.path()));
         useTemporarySettings(_home.path());
         storeSettings(_home.path(), QStringLiteral("autosave_seconds=0 language=0"));
+        connect(&_boxes, &QTimer::timeout, [this]() {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                _asked << general(box->text()).replace(RecoveryCopy::folder(), "<recovery>");
+                answerDialog(box, _answers.isEmpty() ? "Escape" : _answers.takeFirst());
+            }
+        });
     }
     void init()
     {
@@ -77,28 +67,27 @@ private slots:
     void cleanup()
     {
         _fixture.reset();
+        _boxes.stop();
+        _asked.clear();
         QDir(RecoveryCopy::folder()).removeRecursively();
     }
 
     void autosave_data()
     {
         // The recipe's name typed in the panel: "panel" only, "book" and saved into the book,
-        // "both" with another change of the book; "blocked": a file stands where the copies go.
+        // "both" with another change of the book.
         QTest::addColumn<QString>("edit");
-        QTest::addColumn<bool>("blocked");
         QTest::addColumn<QString>("command");
-        QTest::newRow("book edit of a saved book, then Save") << "book" << false << "actionSave";
-        QTest::newRow("book edit, then closing after No") << "book" << false << "close";
-        QTest::newRow("blocked at first, then written, then New") << "book" << true << "actionNew";
-        QTest::newRow("panel edit reverted") << "panel" << false << "Revert";
-        QTest::newRow("panel edit of a changed book reverted") << "both" << false << "Revert";
+        QTest::newRow("book edit of a saved book, then Save") << "book" << "actionSave";
+        QTest::newRow("book edit, then closing after No") << "book" << "close";
+        QTest::newRow("blocked at first, then written, then New") << "book" << "actionNew";
+        QTest::newRow("panel edit reverted") << "panel" << "Revert";
+        QTest::newRow("panel edit of a changed book reverted") << "both" << "Revert";
     }
-    // The copy holds every change, the panel's as if saved, while the window's
-    // title, modified state, file name and panel stay as they were.
+    // The copy holds every change, the panel's as if saved; the window stays as it was.
     void autosave()
     {
         QFETCH(QString, edit);
-        QFETCH(bool, blocked);
         QFETCH(QString, command);
         const QStringList script =
             QStringList{"modified:No"}.mid(command == "close" || command == "actionNew" ? 0 : 1);
@@ -111,22 +100,20 @@ private slots:
             emit _fixture->probe->documentChanged();
         static_cast<QLineEdit*>(recipes->nameEditor)->setText(QStringLiteral("Autosaved soup"));
         if (edit == "book")
-            click(recipes, "Save");
-        const auto state = [&]() {
-            return window->windowTitle() + document.fileName + QString::number(document.modified);
-        };
-        const QString before = state();
-        if (blocked) { // only reported, and tried again at the next tick
-            QVERIFY(QDir().mkpath(QFileInfo(RecoveryCopy::folder()).absolutePath()));
+            buttonWithText(recipes->scrollArea, "Save")->click();
+        const QString before = window->windowTitle() + document.fileName;
+        if (command == "actionNew") { // a file where the copies go: reported, retried next tick
             QFile blocker(RecoveryCopy::folder());
-            QVERIFY(blocker.open(QIODevice::WriteOnly));
+            QVERIFY(QDir().mkpath(QFileInfo(blocker).absolutePath())
+                    && blocker.open(QIODevice::WriteOnly));
             safety->autosave();
             QCOMPARE(window->statusBar()->currentMessage(),
                      QStringLiteral("The recovery copy could not be written"));
             QVERIFY(blocker.remove());
         }
         safety->autosave();
-        QCOMPARE(state(), before);
+        QCOMPARE(window->windowTitle() + document.fileName, before);
+        QCOMPARE(document.modified, edit != "panel");
         QCOMPARE(document.getNameByID(QStringLiteral("Recipes"), 1),
                  QLatin1String(edit == "book" ? "Autosaved soup" : "Pizza"));
         QCOMPARE(recipes->isPanelChanged(), edit != "book");
@@ -136,7 +123,7 @@ private slots:
         DialogLog dialogs;
         answerDialogs(script, &dialogs);
         if (command == "Revert") { // the copy no longer holds the panel's edit
-            click(recipes, command);
+            buttonWithText(recipes->scrollArea, command)->click();
             safety->autosave();
             QVERIFY(!holds(copy, "Autosaved soup"));
         } else if (command != "close") {
@@ -153,11 +140,13 @@ private slots:
         QTest::addColumn<bool>("damaged");       // else two dead windows' copies, not one cut short
         QTest::addColumn<QStringList>("starts"); // the answers at each start, ';' between
         QTest::addColumn<QStringList>("asked");
+        const QString offer = QStringLiteral("Culinor closed unexpectedly. Restore the unsaved "
+                                             "changes to a new book from <time>?");
         QTest::newRow("Later and Discard, then Restore at the next start")
-            << false << QStringList{"Later;Discard", "Restore"} << QStringList{Offer, Offer, Offer};
+            << false << QStringList{"Later;Discard", "Restore"} << QStringList{offer, offer, offer};
         QTest::newRow("a copy that does not open is kept and reported once")
             << true << QStringList{"Restore;OK", ""}
-            << QStringList{Offer, "The recovery copy of a new book from <time> could not be "
+            << QStringList{offer, "The recovery copy of a new book from <time> could not be "
                                   "opened. It is kept in <recovery>/<id>.carb."};
     }
     // Copies whose writer is gone are offered when a window shows, a running one's is not.
@@ -166,31 +155,21 @@ private slots:
         QFETCH(bool, damaged);
         QFETCH(QStringList, starts);
         QFETCH(QStringList, asked);
-        Document& document = _fixture->window->document;
-        QVERIFY(QSqlQuery(document.db).exec("UPDATE Recipes SET name='Restored soup' WHERE id=1"));
+        renameRow("Recipes", 1, "Restored soup");
         std::unique_ptr<RecoveryCopy> running; // the writers before it die
         for (int copies = damaged ? 2 : 3; copies > 0; --copies) {
             running.reset(new RecoveryCopy);
-            QVERIFY(running->write(document, QString()));
+            QVERIFY(running->write(_fixture->window->document, QString()));
             QVERIFY(!damaged || QFile::resize(running->filePath(), 100));
         }
-        QStringList answers, seen;
-        QTimer boxes; // answers each message box as it shows with the next answer, or Escape
-        connect(&boxes, &QTimer::timeout, [&]() {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (box && box->isVisible()) {
-                seen << general(box->text()).replace(RecoveryCopy::folder(), "<recovery>");
-                answerDialog(box, answers.isEmpty() ? "Escape" : answers.takeFirst());
-            }
-        });
-        boxes.start(10);
+        _boxes.start(10);
         for (const QString& start : starts) {
             _fixture.reset();
             _fixture.reset(new WindowFixture);
-            answers = start.split(';', Qt::SkipEmptyParts);
+            _answers = start.split(';', Qt::SkipEmptyParts);
             _fixture->window->showMainWindow();
         }
-        QCOMPARE(seen, asked);
+        QCOMPARE(_asked, asked);
         auto* recipes = qobject_cast<EditableDataList*>(_fixture->window->editors[0]);
         QCOMPARE(_fixture->window->windowTitle() + ": " + recipes->list->item(0)->text(),
                  damaged ? "Culinor - NewBook: Pizza" : "Culinor* - NewBook: Restored soup");
@@ -199,33 +178,33 @@ private slots:
 
     void lock_data() // another window holds the book open
     {
-        QTest::addColumn<bool>("died"); // the other window died first
         QTest::addColumn<QString>("command");
         QTest::addColumn<QStringList>("script");
         const QString open = QStringLiteral("open:book.carb");
+        const QString another =
+            QStringLiteral("book.carb is already open in another Culinor window. Open it anyway? "
+                           "Saving here may overwrite changes made there.:");
         QTest::newRow("Open, then Return (Cancel)")
-            << false << "actionOpen" << QStringList{open, AnotherWindow + ":Return"};
+            << "actionOpen" << QStringList{open, another + "Return"};
         QTest::newRow("Open anyway")
-            << false << "actionOpen" << QStringList{open, AnotherWindow + ":Open anyway"};
-        QTest::newRow("Open after the other window died")
-            << true << "actionOpen" << QStringList{open};
+            << "actionOpen" << QStringList{open, another + "Open anyway"};
+        QTest::newRow("Open after the other window died") << "actionOpen" << QStringList{open};
         QTest::newRow("Save as onto it, then Cancel")
-            << false << "actionSave_as"
-            << QStringList{"save:book", "replace:Yes", AnotherWindow + ":Cancel"};
+            << "actionSave_as"
+            << QStringList{"save:book", "replace:Yes", another + "Cancel"};
     }
     void lock()
     {
-        QFETCH(bool, died);
         QFETCH(QString, command);
         QFETCH(QStringList, script);
+        const bool died = script.size() == 1; // the other window died first
         QVERIFY(_fixture->window->document.SaveCopy(_book));
         auto other = std::make_unique<BookLock>();
         other->follow(_book);
         if (died) { // it leaves its lock behind, naming a process that is gone
             QFile stale(QDir(RecoveryCopy::folder()).entryInfoList({"*.lock"}).value(0).filePath());
             other.reset();
-            QVERIFY(stale.open(QIODevice::WriteOnly) && stale.write("2147483600\n") &&
-                    stale.flush());
+            QVERIFY(stale.open(QIODevice::WriteOnly) && stale.write("2147483600\n") > 0);
         }
         DialogLog dialogs;
         answerDialogs(script, &dialogs);
@@ -240,8 +219,8 @@ private slots:
         QVERIFY(!BookLock().isHeldElsewhere(_book));
     }
 
-    // The real program, killed once it wrote the copy of the book it opened, offers it at its
-    // next start: Restore brings the edit back as an unsaved change; the file stays as it was.
+    // The real program, killed once it wrote the copy of the book it opened, has it offered at
+    // the next start: Restore brings the edit back as an unsaved change; the file stays as it was.
     void crashAndRestore()
     {
         storeSettings(_home.path() + "/config", QStringLiteral("autosave_seconds=1 language=0"));
@@ -251,29 +230,21 @@ private slots:
         environment.insert("XDG_DATA_HOME", QDir::cleanPath(RecoveryCopy::folder() + "/../../.."));
         environment.insert("QT_PLUGIN_PATH", CULINOR_BUILD_DIR "/tests/plugins");
         environment.insert("QT_QPA_GENERIC_PLUGINS", "culinoruidriver");
+        environment.insert("CULINOR_DRIVE", "type:Pizza=Restored soup");
         QProcess program;
-        program.setWorkingDirectory(_fixture->scratch.path());
-        program.setProcessChannelMode(QProcess::MergedChannels);
-        const auto start = [&](const QString& steps, const QStringList& arguments) {
-            environment.insert("CULINOR_DRIVE", steps);
-            program.setProcessEnvironment(environment);
-            program.start(CULINOR_BUILD_DIR "/culinor", arguments);
-            return program.waitForStarted();
-        };
-
-        QVERIFY(start("type:Pizza=Restored soup", {_book}));
+        program.setProcessEnvironment(environment);
+        program.start(CULINOR_BUILD_DIR "/culinor", {_book});
         QTRY_COMPARE_WITH_TIMEOUT(recoveryFiles(".json").size(), 1, 30000);
         program.kill();
         QVERIFY(program.waitForFinished());
-        QVERIFY(start("answer:Restore", {}));
-        QString seen;
-        const QString restored = "\"Window title: Culinor* - " + _book + '"';
-        QTRY_VERIFY_WITH_TIMEOUT((seen += program.readAll()).contains(restored), 30000);
-        QVERIFY(general(seen).contains("asked: Culinor closed unexpectedly. Restore the unsaved "
-                                       "changes to book.carb from <time>?\n"));
-        program.kill();
-        QVERIFY(program.waitForFinished());
-        QCOMPARE(recoveryFiles(".carb").size(), 1);
+        _answers = QStringList{"Restore"};
+        _boxes.start(10);
+        _fixture->window->showMainWindow();
+        QCOMPARE(_asked, QStringList{"Culinor closed unexpectedly. Restore the unsaved changes to "
+                                     "book.carb from <time>?"});
+        auto* recipes = qobject_cast<EditableDataList*>(_fixture->window->editors[0]);
+        QCOMPARE(_fixture->window->windowTitle() + ": " + recipes->list->item(0)->text(),
+                 "Culinor* - " + _book + ": Restored soup");
         QVERIFY(!holds(_book, "Restored soup"));
     }
 };
