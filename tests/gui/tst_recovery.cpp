@@ -1,58 +1,24 @@
-// Autosave, recovery on start and the lock of an open book: in windows of
-// this process, and once in the real program, killed and started again.
+// Autosave, recovery on start and the lock of an open book, also after killing the real program.
 #include "support/guisupport.h"
 
-#include "editing/editabledatalist.h"
 #include "editing/verticalscrollarea.h"
 #include "recovery/booklock.h"
 #include "recovery/booksafety.h"
 #include "recovery/recoverycopy.h"
 
-#include <QListWidget>
-#include <QProcess>
-#include <QRegularExpression>
 #include <QStatusBar>
-#include <QTemporaryDir>
 
-namespace {
-
-const QString AnotherWindow =
-    QStringLiteral("book.carb is already open in another Culinor window. Open it anyway? "
-                   "Saving here may overwrite changes made there.");
-const QString Offer = QStringLiteral("Culinor closed unexpectedly. Restore the unsaved changes "
-                                     "to a new book from <time>?");
-
-QStringList recoveryFiles(const QString& suffix)
+static QStringList recoveryFiles(const QString& suffix)
 {
-    return QDir(RecoveryCopy::folder()).entryList({QStringLiteral("*") + suffix}, QDir::Files);
+    return QDir(RecoveryCopy::folder()).entryList({"*" + suffix}, QDir::Files);
 }
 
-// Whether the file holds the text as a book file stores it.
-bool holds(const QString& name, const QString& text)
+static bool holds(const QString& name, const QString& text) // as a book file stores it
 {
     QFile file(name);
-    QByteArray bytes;
-    QDataStream stream(&bytes, QIODevice::WriteOnly);
-    stream << text;
-    return file.open(QIODevice::ReadOnly) && file.readAll().contains(bytes.mid(4));
+    const QByteArray utf16 = QTextCodec::codecForName("UTF-16BE")->fromUnicode(text);
+    return file.open(QIODevice::ReadOnly) && file.readAll().contains(utf16.mid(2));
 }
-
-// A message with its times as <time> and the ids of copies as <id>.
-QString general(QString text)
-{
-    return text.replace(QRegularExpression("\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d"), "<time>")
-        .replace(QRegularExpression("[0-9a-f]{8}(-[0-9a-f]{4}){3}-[0-9a-f]{12}"), "<id>");
-}
-
-void click(EditableDataList* list, const QString& text)
-{
-    for (QPushButton* button : list->scrollArea->findChildren<QPushButton*>()) {
-        if (button->text() == text)
-            button->click();
-    }
-}
-
-} // namespace
 
 class TestRecovery : public QObject
 {
@@ -61,6 +27,8 @@ class TestRecovery : public QObject
     QTemporaryDir _home;
     std::unique_ptr<WindowFixture> _fixture;
     QString _book;
+    QTimer _boxes; // answers message boxes with the next answer, or Escape; notes their texts
+    QStringList _answers, _asked;
 
 private slots:
     void initTestCase() // the data folder lies under HOME; autosave only when a test says so
@@ -68,40 +36,45 @@ private slots:
         qputenv("HOME", QFile::encodeName(_home.path()));
         useTemporarySettings(_home.path());
         storeSettings(_home.path(), QStringLiteral("autosave_seconds=0 language=0"));
+        connect(&_boxes, &QTimer::timeout, [this]() {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                _asked << box->text() // with <recovery>, <id> and <time> for a copy's
+                              .replace(RecoveryCopy::folder(), "<recovery>")
+                              .replace(QRegularExpression("[-0-9a-f]{36}"), "<id>")
+                              .replace(QRegularExpression("\\d+-\\d+-\\d+ \\d+:\\d+"), "<time>");
+                answerDialog(box, _answers.isEmpty() ? "Escape" : _answers.takeFirst());
+            }
+        });
     }
     void init()
     {
         _fixture.reset(new WindowFixture);
         _book = _fixture->scratch.filePath(QStringLiteral("book.carb"));
+        QVERIFY(_fixture->window->document.SaveCopy(_book));
     }
     void cleanup()
     {
         _fixture.reset();
+        _boxes.stop();
+        _asked.clear();
         QDir(RecoveryCopy::folder()).removeRecursively();
     }
 
     void autosave_data()
     {
-        // The recipe's name typed in the panel: "panel" only, "book" and saved into the book,
-        // "both" with another change of the book; "blocked": a file stands where the copies go.
-        QTest::addColumn<QString>("edit");
-        QTest::addColumn<bool>("blocked");
-        QTest::addColumn<QString>("command");
-        QTest::newRow("book edit of a saved book, then Save") << "book" << false << "actionSave";
-        QTest::newRow("book edit, then closing after No") << "book" << false << "close";
-        QTest::newRow("blocked at first, then written, then New") << "book" << true << "actionNew";
-        QTest::newRow("panel edit reverted") << "panel" << false << "Revert";
-        QTest::newRow("panel edit of a changed book reverted") << "both" << false << "Revert";
+        // The recipe's name typed in the panel only, saved into the book, or both; then a command.
+        QTest::addColumn<QString>("steps");
+        QTest::newRow("book edit of a saved book, then Save") << "book actionSave";
+        QTest::newRow("book edit, then closing after No") << "book close";
+        QTest::newRow("blocked at first, then written, then New") << "book actionNew";
+        QTest::newRow("panel edit reverted") << "panel Revert";
+        QTest::newRow("panel edit of a changed book reverted") << "both Revert";
     }
-    // The copy holds every change, the panel's as if saved, while the window's
-    // title, modified state, file name and panel stay as they were.
+    // The copy holds every change, the panel's as if saved; the window stays as it was.
     void autosave()
     {
-        QFETCH(QString, edit);
-        QFETCH(bool, blocked);
-        QFETCH(QString, command);
-        const QStringList script =
-            QStringList{"modified:No"}.mid(command == "close" || command == "actionNew" ? 0 : 1);
+        QFETCH(QString, steps);
+        const QString edit = steps.section(' ', 0, 0), command = steps.section(' ', 1);
         MainWindow* window = _fixture->window;
         Document& document = window->document;
         auto* safety = window->findChild<BookSafety*>();
@@ -111,32 +84,29 @@ private slots:
             emit _fixture->probe->documentChanged();
         static_cast<QLineEdit*>(recipes->nameEditor)->setText(QStringLiteral("Autosaved soup"));
         if (edit == "book")
-            click(recipes, "Save");
-        const auto state = [&]() {
-            return window->windowTitle() + document.fileName + QString::number(document.modified);
-        };
-        const QString before = state();
-        if (blocked) { // only reported, and tried again at the next tick
-            QVERIFY(QDir().mkpath(QFileInfo(RecoveryCopy::folder()).absolutePath()));
+            buttonWithText(recipes->scrollArea, "Save")->click();
+        const QString before = window->windowTitle() + document.fileName;
+        if (command == "actionNew") { // a file where the copies go: reported, retried next tick
             QFile blocker(RecoveryCopy::folder());
-            QVERIFY(blocker.open(QIODevice::WriteOnly));
+            QVERIFY(QDir().mkpath(QFileInfo(blocker).absolutePath()) &&
+                    blocker.open(QIODevice::WriteOnly));
             safety->autosave();
             QCOMPARE(window->statusBar()->currentMessage(),
-                     QStringLiteral("The recovery copy could not be written"));
+                     "The recovery copy could not be written");
             QVERIFY(blocker.remove());
         }
         safety->autosave();
-        QCOMPARE(state(), before);
-        QCOMPARE(document.getNameByID(QStringLiteral("Recipes"), 1),
-                 QLatin1String(edit == "book" ? "Autosaved soup" : "Pizza"));
+        QCOMPARE(window->windowTitle() + document.fileName, before);
+        QCOMPARE(document.modified, edit != "panel");
+        QCOMPARE(document.getNameByID("Recipes", 1), edit == "book" ? "Autosaved soup" : "Pizza");
         QCOMPARE(recipes->isPanelChanged(), edit != "book");
         const QString copy = RecoveryCopy::folder() + '/' + recoveryFiles(".carb").value(0);
         QVERIFY(holds(copy, "Autosaved soup"));
 
         DialogLog dialogs;
-        answerDialogs(script, &dialogs);
+        answerDialogs({"modified:No"}, &dialogs);
         if (command == "Revert") { // the copy no longer holds the panel's edit
-            click(recipes, command);
+            buttonWithText(recipes->scrollArea, command)->click();
             safety->autosave();
             QVERIFY(!holds(copy, "Autosaved soup"));
         } else if (command != "close") {
@@ -144,53 +114,45 @@ private slots:
         } else if (window->close()) { // the program ends, and the window with it
             _fixture.reset();
         }
-        QCOMPARE(dialogs.steps, script);
+        QCOMPARE(dialogs.steps, QStringList{"modified:No"}.mid(
+                                    command == "close" || command == "actionNew" ? 0 : 1));
         QCOMPARE(recoveryFiles(".carb").size(), edit == "both" ? 1 : 0);
     }
 
     void offer_data()
     {
-        QTest::addColumn<bool>("damaged");       // else two dead windows' copies, not one cut short
         QTest::addColumn<QStringList>("starts"); // the answers at each start, ';' between
         QTest::addColumn<QStringList>("asked");
+        const QString offer = QStringLiteral("Culinor closed unexpectedly. Restore the unsaved "
+                                             "changes to a new book from <time>?");
         QTest::newRow("Later and Discard, then Restore at the next start")
-            << false << QStringList{"Later;Discard", "Restore"} << QStringList{Offer, Offer, Offer};
+            << QStringList{"Later;Discard", "Restore"} << QStringList{offer, offer, offer};
         QTest::newRow("a copy that does not open is kept and reported once")
-            << true << QStringList{"Restore;OK", ""}
-            << QStringList{Offer, "The recovery copy of a new book from <time> could not be "
+            << QStringList{"Restore;OK", ""}
+            << QStringList{offer, "The recovery copy of a new book from <time> could not be "
                                   "opened. It is kept in <recovery>/<id>.carb."};
     }
     // Copies whose writer is gone are offered when a window shows, a running one's is not.
     void offer()
     {
-        QFETCH(bool, damaged);
         QFETCH(QStringList, starts);
         QFETCH(QStringList, asked);
-        Document& document = _fixture->window->document;
-        QVERIFY(QSqlQuery(document.db).exec("UPDATE Recipes SET name='Restored soup' WHERE id=1"));
+        const bool damaged = asked.size() == 2; // a copy cut short, else two dead windows' copies
+        renameRow("Recipes", 1, "Restored soup");
         std::unique_ptr<RecoveryCopy> running; // the writers before it die
         for (int copies = damaged ? 2 : 3; copies > 0; --copies) {
             running.reset(new RecoveryCopy);
-            QVERIFY(running->write(document, QString()));
+            QVERIFY(running->write(_fixture->window->document, QString()));
             QVERIFY(!damaged || QFile::resize(running->filePath(), 100));
         }
-        QStringList answers, seen;
-        QTimer boxes; // answers each message box as it shows with the next answer, or Escape
-        connect(&boxes, &QTimer::timeout, [&]() {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (box && box->isVisible()) {
-                seen << general(box->text()).replace(RecoveryCopy::folder(), "<recovery>");
-                answerDialog(box, answers.isEmpty() ? "Escape" : answers.takeFirst());
-            }
-        });
-        boxes.start(10);
+        _boxes.start(10);
         for (const QString& start : starts) {
             _fixture.reset();
             _fixture.reset(new WindowFixture);
-            answers = start.split(';', Qt::SkipEmptyParts);
+            _answers = start.split(';', Qt::SkipEmptyParts);
             _fixture->window->showMainWindow();
         }
-        QCOMPARE(seen, asked);
+        QCOMPARE(_asked, asked);
         auto* recipes = qobject_cast<EditableDataList*>(_fixture->window->editors[0]);
         QCOMPARE(_fixture->window->windowTitle() + ": " + recipes->list->item(0)->text(),
                  damaged ? "Culinor - NewBook: Pizza" : "Culinor* - NewBook: Restored soup");
@@ -199,33 +161,29 @@ private slots:
 
     void lock_data() // another window holds the book open
     {
-        QTest::addColumn<bool>("died"); // the other window died first
         QTest::addColumn<QString>("command");
         QTest::addColumn<QStringList>("script");
         const QString open = QStringLiteral("open:book.carb");
-        QTest::newRow("Open, then Return (Cancel)")
-            << false << "actionOpen" << QStringList{open, AnotherWindow + ":Return"};
-        QTest::newRow("Open anyway")
-            << false << "actionOpen" << QStringList{open, AnotherWindow + ":Open anyway"};
-        QTest::newRow("Open after the other window died")
-            << true << "actionOpen" << QStringList{open};
+        const QString another =
+            QStringLiteral("book.carb is already open in another Culinor window. Open it anyway? "
+                           "Saving here may overwrite changes made there.:");
+        QTest::newRow("Return cancels") << "actionOpen" << QStringList{open, another + "Return"};
+        QTest::newRow("Open anyway") << "actionOpen" << QStringList{open, another + "Open anyway"};
+        QTest::newRow("Open after the other window died") << "actionOpen" << QStringList{open};
         QTest::newRow("Save as onto it, then Cancel")
-            << false << "actionSave_as"
-            << QStringList{"save:book", "replace:Yes", AnotherWindow + ":Cancel"};
+            << "actionSave_as" << QStringList{"save:book", "replace:Yes", another + "Cancel"};
     }
     void lock()
     {
-        QFETCH(bool, died);
         QFETCH(QString, command);
         QFETCH(QStringList, script);
-        QVERIFY(_fixture->window->document.SaveCopy(_book));
+        const bool died = script.size() == 1; // the other window died first
         auto other = std::make_unique<BookLock>();
         other->follow(_book);
         if (died) { // it leaves its lock behind, naming a process that is gone
             QFile stale(QDir(RecoveryCopy::folder()).entryInfoList({"*.lock"}).value(0).filePath());
             other.reset();
-            QVERIFY(stale.open(QIODevice::WriteOnly) && stale.write("2147483600\n") &&
-                    stale.flush());
+            QVERIFY(stale.open(QIODevice::WriteOnly) && stale.write("2147483600\n") > 0);
         }
         DialogLog dialogs;
         answerDialogs(script, &dialogs);
@@ -240,40 +198,28 @@ private slots:
         QVERIFY(!BookLock().isHeldElsewhere(_book));
     }
 
-    // The real program, killed once it wrote the copy of the book it opened, offers it at its
-    // next start: Restore brings the edit back as an unsaved change; the file stays as it was.
+    // The real program killed after it wrote a copy of its book: Restore gives unsaved changes.
     void crashAndRestore()
     {
         storeSettings(_home.path() + "/config", QStringLiteral("autosave_seconds=1 language=0"));
-        QVERIFY(_fixture->window->document.SaveCopy(_book));
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("XDG_CONFIG_HOME", _home.path() + "/config");
         environment.insert("XDG_DATA_HOME", QDir::cleanPath(RecoveryCopy::folder() + "/../../.."));
         environment.insert("QT_PLUGIN_PATH", CULINOR_BUILD_DIR "/tests/plugins");
         environment.insert("QT_QPA_GENERIC_PLUGINS", "culinoruidriver");
+        environment.insert("CULINOR_DRIVE", "type:Pizza=Restored soup");
         QProcess program;
-        program.setWorkingDirectory(_fixture->scratch.path());
-        program.setProcessChannelMode(QProcess::MergedChannels);
-        const auto start = [&](const QString& steps, const QStringList& arguments) {
-            environment.insert("CULINOR_DRIVE", steps);
-            program.setProcessEnvironment(environment);
-            program.start(CULINOR_BUILD_DIR "/culinor", arguments);
-            return program.waitForStarted();
-        };
-
-        QVERIFY(start("type:Pizza=Restored soup", {_book}));
+        program.setProcessEnvironment(environment);
+        program.start(CULINOR_BUILD_DIR "/culinor", {_book});
         QTRY_COMPARE_WITH_TIMEOUT(recoveryFiles(".json").size(), 1, 30000);
         program.kill();
         QVERIFY(program.waitForFinished());
-        QVERIFY(start("answer:Restore", {}));
-        QString seen;
-        const QString restored = "\"Window title: Culinor* - " + _book + '"';
-        QTRY_VERIFY_WITH_TIMEOUT((seen += program.readAll()).contains(restored), 30000);
-        QVERIFY(general(seen).contains("asked: Culinor closed unexpectedly. Restore the unsaved "
-                                       "changes to book.carb from <time>?\n"));
-        program.kill();
-        QVERIFY(program.waitForFinished());
-        QCOMPARE(recoveryFiles(".carb").size(), 1);
+        _answers = QStringList{"Restore"};
+        _boxes.start(10);
+        _fixture->window->showMainWindow();
+        QCOMPARE(_asked, QStringList{"Culinor closed unexpectedly. Restore the unsaved changes to "
+                                     "book.carb from <time>?"});
+        QCOMPARE(_fixture->window->windowTitle(), "Culinor* - " + _book);
         QVERIFY(!holds(_book, "Restored soup"));
     }
 };
