@@ -1,14 +1,12 @@
 #include "data/recipebook.h"
 #include "support/testsupport.h"
 
-#include <QSqlQuery>
 #include <QtTest>
 
 namespace {
 
 using Out = QDataStream;
 const qint32 FileId = 81169248, EndMarker = 96012856;
-// The eight indexes on selection fields, rebuilt once the rows are in.
 const QString IndexCount = "SELECT COUNT(*) FROM sqlite_master WHERE type='index'";
 
 // A book file: ID, format number, then what the caller writes.
@@ -203,13 +201,10 @@ private slots:
         const QString corrupt = "Error: the file is truncated or corrupted";
         const QString range = "Error: an id in the file is out of range";
         const QString noId = "Error: a row in the file has no valid id";
-        const auto tags = [](const QVariantList& values) {
-            return book({{"Tags", values.size() / 2, values}});
-        };
+        const auto tags = [](QVariantList v) { return book({{"Tags", v.size() / 2, v}}); };
         QTest::newRow("missing file") << QByteArray() << "Unable to open file for reading!";
         QTest::newRow("wrong id") << bookFile([](Out&) {}, FileId + 1) << "Wrong file ID";
-        QTest::newRow("unknown table") << book({{"Nowhere", 0, {}}})
-                                       << "No such table in database";
+        QTest::newRow("unknown table") << book({{"Nowhere", 0, {}}}) << "No such table in database";
         QTest::newRow("wrong end marker")
             << bookFile([](Out& out) { out << qint32(0) << EndMarker - 1; })
             << "File end not found!";
@@ -227,7 +222,6 @@ private slots:
         QTest::newRow("null id") << tags({QVariant(), "tag"}) << noId;
         // A number flagged null is null whatever its payload: not id 0.
         QTest::newRow("null-flagged id") << tags({QVariant(QVariant::Int), "tag"}) << noId;
-        // The widgets keep ids as int: an id past that range would pass for another row.
         QTest::newRow("id just past the int range") << tags({2147483648.0, "tag"}) << range;
         QTest::newRow("id zero") << tags({0, "tag"}) << range;
         QTest::newRow("link past the int range")
