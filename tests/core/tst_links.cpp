@@ -3,8 +3,6 @@
 
 #include <QtTest>
 
-#include <memory>
-
 // Table connections, resolution of ids to names and back, and detail sections.
 class TestLinks : public QObject
 {
@@ -13,31 +11,17 @@ class TestLinks : public QObject
     std::unique_ptr<ScratchBook> _s;
     Document* _book = nullptr;
 
-    int _add(const QString& table, std::vector<QVariant> values) { return _s->add(table, values); }
-
-    // "table:field" of each connection from the table to the tables selecting its rows.
-    QStringList _manyLinks(const QString& table)
-    {
-        QStringList links;
-        for (const TableConnection& link : _book->tables.at(table).manyLinks)
-            links << link.table + ":" + QString::number(link.field);
-        return links;
-    }
-
     // Two recipes with a line each; the first with a tag and in two plans.
     void _fill()
     {
-        using Row = std::pair<QString, std::vector<QVariant> >;
-        for (const Row& row : {Row{Book::Units, {"kg"}}, Row{Book::Ingredients, {"Flour", 1}},
-                               Row{Book::Tags, {"Baked"}}, Row{Book::Recipes, {"Bread"}},
-                               Row{Book::Recipes, {"Cake"}}, Row{Book::RecipeTags, {1, 1}},
-                               Row{Book::RecipeIngredients, {1, 1, 1.0f, 1}},
-                               Row{Book::RecipeIngredients, {2, 1, 2.0f, 1}},
-                               Row{Book::CookingPlans, {"Party"}},
-                               Row{Book::CookingPlans, {"Picnic"}},
-                               Row{Book::CookingPlanRecipes, {1, 1, 4}},
-                               Row{Book::CookingPlanRecipes, {2, 1, 7}}})
-            QVERIFY(_add(row.first, row.second) > 0);
+        for (const auto& row : std::vector<std::pair<QString, std::vector<QVariant> > >{
+                 {Book::Units, {"kg"}}, {Book::Ingredients, {"Flour", 1}}, {Book::Tags, {"Baked"}},
+                 {Book::Recipes, {"Bread"}}, {Book::Recipes, {"Cake"}}, {Book::RecipeTags, {1, 1}},
+                 {Book::RecipeIngredients, {1, 1, 1.0f, 1}},
+                 {Book::RecipeIngredients, {2, 1, 2.0f, 1}}, {Book::CookingPlans, {"Party"}},
+                 {Book::CookingPlans, {"Picnic"}}, {Book::CookingPlanRecipes, {1, 1, 4}},
+                 {Book::CookingPlanRecipes, {2, 1, 7}}})
+            QVERIFY(_s->add(row.first, row.second) > 0);
     }
 
 private slots:
@@ -50,44 +34,21 @@ private slots:
 
     void cleanup() { _s.reset(); }
 
-    void connectTablesRefused_data()
-    {
-        QTest::addColumn<QString>("one");
-        QTest::addColumn<QString>("many");
-        QTest::addColumn<uint>("field");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("missing one") << "Nowhere" << "Ingredients" << 1u << "tables missing!";
-        QTest::newRow("missing many") << "Units" << "Nowhere" << 1u << "tables missing!";
-        QTest::newRow("field past end") << "Units" << "Ingredients" << 4u << "such a field!";
-        QTest::newRow("not a selection") << "Units" << "Ingredients" << 2u << "of MD_SEL metatype";
-    }
-
-    // The connections that deleting, copying and resolving rows follow; a connection
-    // refused changes none of them.
+    // A connection refused changes none of those that deleting, copying and resolving follow.
     void connectTablesRefused()
     {
-        QFETCH(QString, one);
-        QFETCH(QString, many);
-        QFETCH(uint, field);
-        QFETCH(QString, message);
         MessageCapture capture;
-        _book->connectTables(one, many, field, "Caption");
-        QCOMPARE(capture.messages().size(), capture.count(message));
-        QCOMPARE(capture.count(message), 1);
-        QCOMPARE(_manyLinks(Book::Recipes),
-                 QStringList({"RecipeIngredients:0", "RecipeTags:0", "CookingPlanRecipes:1"}));
-        QCOMPARE(_manyLinks(Book::Units), QStringList({"RecipeIngredients:3", "Ingredients:1"}));
+        _book->connectTables(Book::Units, "Nowhere", 1, "Caption");
+        _book->connectTables(Book::Units, Book::Ingredients, 4, "Caption"); // past the end
+        _book->connectTables(Book::Units, Book::Ingredients, Book::IngredientCost, "Caption");
+        QCOMPARE(capture.messages().size(), 3);
+        for (const char* message : {"tables missing!", "such a field!", "of MD_SEL metatype"})
+            QCOMPARE(capture.count(message), 1);
+        std::vector<TableConnection> connections;
+        _book->getConnectionsMany(Book::Units, connections);
+        QCOMPARE(connections.size(), size_t(2));
         QCOMPARE(_book->tables.at(Book::Ingredients).oneLinks.size(), size_t(1));
         QVERIFY(!_book->tables.at(Book::Ingredients).fields[Book::IngredientCost].connected);
-        std::map<unsigned int, QString> selections{{9, "stale"}};
-        _book->obtainFieldConnections(Book::RecipeIngredients, selections);
-        QCOMPARE(selections, (std::map<unsigned int, QString>{
-                                 {0, Book::Recipes}, {1, Book::Ingredients}, {3, Book::Units}}));
-        std::vector<TableConnection> connections;
-        _book->getConnectionsMany(Book::Tags, connections);
-        std::vector<TF> fields;
-        QVERIFY(_book->copyTableFields(Book::CookingPlans, fields));
-        QCOMPARE(connections.size() + fields.size(), size_t(1 + 4));
     }
 
     // Ids become names, in rows given and rows read; selection lists hold the names.
@@ -106,7 +67,7 @@ private slots:
         QCOMPARE(bad, (std::vector<QVariant>{"x", "-----", 1.0f, "kg"}));
 
         // Rows of a query come resolved, and an empty row marks the end.
-        _add(Book::Ingredients, {"Water", -1});
+        _s->add(Book::Ingredients, {"Water", -1});
         QueryResult result;
         _book->getRows(Book::Ingredients, QString(), &result);
         QStringList units;
@@ -115,12 +76,10 @@ private slots:
         QCOMPARE(units, QStringList({"kg", "-----"}));
         QVERIFY(row.empty());
 
-        // The names a selection cell offers.
-        _add(Book::Units, {"g"});
+        _s->add(Book::Units, {"g"});
         std::map<unsigned int, std::vector<QVariant> > lists{
-            {Book::LineIngredient, {}}, {Book::LineQuantity, {}}, {Book::LineUnit, {}}, {9, {}}};
+            {Book::LineQuantity, {}}, {Book::LineUnit, {}}, {9, {}}};
         _book->updateSelectionLists(Book::RecipeIngredients, &lists);
-        QCOMPARE(lists[Book::LineIngredient], (std::vector<QVariant>{"-----", "Flour", "Water"}));
         QCOMPARE(lists[Book::LineUnit], (std::vector<QVariant>{"-----", "kg", "g"}));
         QVERIFY(lists[Book::LineQuantity].empty());
         QCOMPARE(capture.diagnostics("Field data type must be MD_SEL"), 1);
@@ -152,8 +111,7 @@ private slots:
         QCOMPARE(queryRows("SELECT name FROM Tags"), QStringList({"Baked", "Quick"}));
     }
 
-    // A copy takes the rows of its own detail tables, not the plans that hold
-    // the original; without a copy of the main row it takes none.
+    // A copy takes the rows of its own detail tables, not the plans that hold the original.
     void copyRowConnected()
     {
         _fill();
@@ -168,7 +126,7 @@ private slots:
         // No row is numbered past the last id, so the last one cannot be copied.
         std::vector<QVariant> last{2147483647, QStringLiteral("Last")};
         QCOMPARE(_book->addRow(Book::Recipes, last, false), 2147483647);
-        _add(Book::RecipeTags, {2147483647, 1});
+        _s->add(Book::RecipeTags, {2147483647, 1});
         QCOMPARE(_book->copyRowConnected(Book::Recipes, 2147483647, details), -1);
         QCOMPARE(queryRows("SELECT id_rec FROM RecipeTags WHERE id_rec<1"), QStringList());
     }
