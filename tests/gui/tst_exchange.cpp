@@ -10,17 +10,15 @@
 
 #include <cstdio>
 
-namespace {
-
 // JSON-LD in a page; test texts are written with single quotes where it has double ones.
-QByteArray recipePage(const QByteArray& json, bool page = true)
+static QByteArray recipePage(const QByteArray& json, bool page = true)
 {
     const QByteArray text = QByteArray(json).replace('\'', '"');
     return page ? "<html><head><script type='application/ld+json'>" + text + "</script></head>"
                 : text;
 }
 
-QByteArray picture(int width, int height, const char* format = "PNG")
+static QByteArray picture(int width, int height, const char* format = "PNG")
 {
     QImage image(width, height, QImage::Format_RGB32);
     image.fill(Qt::darkGreen);
@@ -29,13 +27,13 @@ QByteArray picture(int width, int height, const char* format = "PNG")
     return buffer.data();
 }
 
-QByteArray readFile(const QString& path)
+static QByteArray readFile(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-bool writeFile(const QString& path, const QByteArray& content)
+static bool writeFile(const QString& path, const QByteArray& content)
 {
     QDir().mkpath(QFileInfo(path).path());
     QFile file(path);
@@ -43,7 +41,7 @@ bool writeFile(const QString& path, const QByteArray& content)
 }
 
 // "name | lines | tags | rating | photo size" of the book's recipes after the first skip ones.
-QStringList bookRecipes(Document& document, int skip = 0)
+static QStringList bookRecipes(Document& document, int skip = 0)
 {
     QStringList recipes;
     for (const QString& id : queryRows("SELECT id FROM Recipes ORDER BY id").mid(skip)) {
@@ -62,8 +60,6 @@ QStringList bookRecipes(Document& document, int skip = 0)
     }
     return recipes;
 }
-
-} // namespace
 
 // Importing and exporting recipes through the window and the command line.
 class TestExchange : public QObject
@@ -153,10 +149,8 @@ private slots:
     }
     void cleanup() { qDeleteAll(modalWatchers().children()); } // the row's dialog answers
 
-    // Through File > Import recipe from the server ("/..."), a saved page ("saved/...") or
-    // another address, or a file dropped on the recipe list ("drop:"). Script in a site's
-    // fields ends as text; pictures that do not load, one on this computer among them, give
-    // the default picture; a saved page reads its own picture, not one outside its folder.
+    // File > Import recipe from the server ("/..."), a saved page (reading only its own picture)
+    // or another address, or a file dropped on the recipe list ("drop:").
     void importRecipes_data()
     {
         QTest::addColumn<QString>("path");
@@ -226,8 +220,7 @@ private slots:
         QVERIFY(recipes->page.contains(_answer.toHtmlEscaped()));
     }
 
-    // Web pictures go through the program's own picture rule, which refuses a picture
-    // whose header claims 30000 x 30000 pixels before decoding it.
+    // Web pictures go through the shared picture reader, which refuses 30000 x 30000 pixels.
     void storedPicture()
     {
         QByteArray huge = picture(150, 100, "JPG");
@@ -239,8 +232,7 @@ private slots:
         QVERIFY(messages.contains("Picture refused: 30000 x 30000 pixels"));
     }
 
-    // The sample book's recipes, exported as JSON-LD and as a web page and imported into an
-    // emptied book, come back with their title, tags, rating, lines and photo.
+    // The sample book's recipes, exported (JSON-LD, web page) and imported, come back as they were.
     void exportThenImport()
     {
         _window.reset();
@@ -279,8 +271,7 @@ private slots:
         }
     }
 
-    // The first row runs the program itself, without a display; the others the same
-    // command line in this process, standard output and error both going to out.txt.
+    // The program itself without a display, then the same command line in this process.
     void commandLine_data()
     {
         QTest::addColumn<QString>("row"); // "arguments|exit code|output|written file: its recipes"
