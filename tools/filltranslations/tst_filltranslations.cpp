@@ -2,10 +2,7 @@
 
 #include <QtTest>
 
-namespace {
-
-// A translation page: its script translates the text in the address fragment
-// "#en/<language>/<text>" from a small dictionary, or shows nothing.
+// A translation page: it translates "#en/<language>/<text>" from a dictionary, or shows nothing.
 const char Page[] = R"page(<!DOCTYPE html><meta charset="utf-8"><div id="result_box"></div><script>
 var words = {de: {"Open": "öffnen", "Save as": "speichern unter", "Close": "schließen"},
   fr: {"Open": "ouvrir", "Save as": "enregistrer sous", "First\nSecond": "premier\nsecond"}};
@@ -15,20 +12,18 @@ if (known.hasOwnProperty(text))
   document.getElementById("result_box").innerHTML = "<span>" + known[text] + "</span>";
 </script>)page";
 
-QByteArray readFile(const QString& path)
+static QByteArray readFile(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-bool writeFile(const QString& path, const QByteArray& content)
+static bool writeFile(const QString& path, const QByteArray& content)
 {
     QDir().mkpath(QFileInfo(path).path());
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
 }
-
-} // namespace
 
 class TestFillTranslations : public QObject
 {
@@ -39,27 +34,24 @@ class TestFillTranslations : public QObject
 private slots:
     void initTestCase() { QVERIFY(writeFile(_dir.filePath("page.html"), Page)); }
 
-    // The gaps for French and German: text lines with a cell missing, their line breaks
-    // restored. Only text lines take a cell ("line:column=text", "!" where it is refused);
-    // missing cells are added empty and every other byte is written back as it was.
+    // The French and German gaps, line breaks restored; only text lines take a cell ("line:column=
+    // text", "!": refused); missing cells are added empty, every other byte is kept.
     void setCellsAndSave_data()
     {
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QStringList>("gaps");
         QTest::addColumn<QStringList>("cells");
         QTest::addColumn<QByteArray>("saved");
-        const QByteArray kept = "# texts\n\nOpen\tОткрыть\tOuvrir\tÖffnen\n\n# end";
-        QTest::newRow("unchanged") << kept << QStringList{} << QStringList{} << kept;
         QTest::newRow("empty") << QByteArray() << QStringList{} << QStringList{} << QByteArray();
         QTest::newRow("gaps filled, carriage returns kept")
             << QByteArray("# c\n\nFirst\\nSecond\nOpen\tОткрыть\t\tÖffnen\nSave\tСохранить\r\n"
-                          "\tОткрыть\t\t\nBad\t\t\t\textra\n")
+                          "\tОткрыть\t\t\nBad\t\t\t\textra\n\n# end")
             << QStringList{"fr 2:First\nSecond", "fr 3:Open", "fr 4:Save", "de 2:First\nSecond",
                            "de 4:Save"}
             << QStringList{"!-1:1", "!0:1",        "!1:1",       "!6:1",       "!7:1",
                            "!2:4",  "2:2=Premier", "3:2=Ouvrir", "4:3=Sichern"}
             << QByteArray("# c\n\nFirst\\nSecond\t\tPremier\t\nOpen\tОткрыть\tOuvrir\tÖffnen\n"
-                          "Save\tСохранить\t\tSichern\r\n\tОткрыть\t\t\nBad\t\t\t\textra\n");
+                          "Save\tСохранить\t\tSichern\r\n\tОткрыть\t\t\nBad\t\t\t\textra\n\n# end");
     }
 
     void setCellsAndSave()
@@ -84,76 +76,56 @@ private slots:
         QTEST(readFile(path), "saved");
     }
 
-    // A text and its table cell ("!" when a cell cannot hold it).
-    void escape_data()
-    {
-        QTest::addColumn<QString>("row"); // "text=cell"
-        for (const char* row :
-             {"Ouvrir=Ouvrir", "a\nb=a\\nb", "a\r\nb=a\\nb", "a\tb=a b", "a^b=!", "="})
-            QTest::newRow(QByteArray(row).toPercentEncoding()) << QString(row);
-    }
-
+    // A text's table cell: line breaks of every kind as "\n", tabs as blanks.
     void escape()
     {
-        QFETCH(QString, row);
-        QString result;
-        QCOMPARE(TextTable::escape(row.section('=', 0, 0), result) ? result : "!",
-                 row.section('=', 1));
+        QString cell;
+        QCOMPARE(TextTable::escape("a\r\nb\rc\td\ne", cell) ? cell : "!", "a\\nb\\nc d\\ne");
     }
 
-    // The tool on the last argument or the program's table (also on standard input): the table
-    // afterwards ("=": unchanged), its output, its exit code and some of its error output.
+    // The tool on a table (its last argument or the program's): the table, output and exit.
     void tool_data()
     {
-        QTest::addColumn<QString>("arguments");
-        QTest::addColumn<QByteArray>("before");
-        QTest::addColumn<QByteArray>("after");
-        QTest::addColumn<QString>("output");
-        QTest::addColumn<QString>("exit"); // "code: error"
-        const char* rows[][6] = {
-            {"fills the program's tables in place", "fr,de --in-place",
-             "# menu\nOpen\tОткрыть\t\tÖffnen\nFirst\\nSecond\nSave as\nUnknown text\n",
-             "# menu\nOpen\tОткрыть\tOuvrir\tÖffnen\nFirst\\nSecond\t\tPremier\\nsecond\t\n"
-             "Save as\t\tEnregistrer sous\tSpeichern unter\nUnknown text\n",
-             "", "1: fr: no translation for \"Unknown text\""},
-            {"prints for review", "de review.tsv",
-             "Close\tЗакрыть\tFermer\tSchließen\nOpen\tОткрыть\t\t\n", "=",
-             "# review.tsv:2\nOpen\tОткрыть\t\tÖffnen\n", "0: "},
-            {"list, a text no cell can hold", "de --list -", "Close\n\n# a comment\nSave as\na^b\n",
-             "=", "Close\t\t\tSchließen\nSave as\t\t\tSpeichern unter\n", "0: "},
-            {"usage: no language", "", "Open\n", "=", "", "2: A LANGUAGE is needed"},
-            {"usage: English", "en menu.tsv", "Open\n", "=", "", "2: Unknown language \"en\""},
-            {"usage: timeout", "fr -t soon menu.tsv", "Open\n", "=", "", "2: The timeout must be"},
-            {"usage: no table", "fr nowhere.txt", "Open\n", "=", "", "2: Cannot read nowhere.txt"},
-            {"usage: a list and a table", "fr -i --list -", "Open\n", "=", "",
-             "2: --list takes no TABLE"}};
-        for (const auto& row : rows)
-            QTest::newRow(row[0]) << QString(row[1]) << QByteArray(row[2]) << QByteArray(row[3])
-                                  << QString(row[4]) << QString(row[5]);
+        QTest::addColumn<QString>("row"); // "arguments|before|after|output|code: error"
+        for (const char* row :
+             {"fr,de --in-place|# menu\nOpen\tОткрыть\t\tÖffnen\nFirst\\nSecond\nSave as\nUnknown "
+              "text\n|# menu\nOpen\tОткрыть\tOuvrir\tÖffnen\nFirst\\nSecond\t\tPremier\\nsecond\t\n"
+              "Save as\t\tEnregistrer sous\tSpeichern unter\nUnknown text\n||1: fr: no translation "
+              "for \"Unknown text\"",
+              "de review.tsv|Close\tЗакрыть\tFermer\tSchließen\nOpen\tОткрыть\t\t\n|=|"
+              "# review.tsv:2\nOpen\tОткрыть\t\tÖffnen\n|0: ",
+              "de --list -|Close\n\n# a comment\nSave as\na^b\n|=|"
+              "Close\t\t\tSchließen\nSave as\t\t\tSpeichern unter\n|0: ",
+              "|Open\n|=||2: A LANGUAGE is needed",
+              "en menu.tsv|Open\n|=||2: Unknown language \"en\"",
+              "fr -t soon menu.tsv|Open\n|=||2: The timeout must be",
+              "fr nowhere.txt|Open\n|=||2: Cannot read nowhere.txt",
+              "fr -i --list -|Open\n|=||2: --list takes no TABLE"})
+            QTest::addRow("[%s]", QByteArray(row).split('|').at(0).constData()) << QString(row);
     }
 
     void tool()
     {
-        QFETCH(QString, arguments);
-        QFETCH(QByteArray, before);
-        QFETCH(QByteArray, after);
-        const QString table = _dir.filePath(arguments.endsWith(".tsv") ? arguments.section(' ', -1)
-                                                                       : "languages/texts/a.tsv");
+        QFETCH(QString, row);
+        const QStringList field = row.split('|'); // arguments, before, after, output, exit
+        const QByteArray before = field[1].toUtf8();
+        const QString table = _dir.filePath(field[0].endsWith(".tsv") ? field[0].section(' ', -1)
+                                                                      : "languages/texts/a.tsv");
         QVERIFY(writeFile(table, before));
         QProcess tool;
         tool.setWorkingDirectory(_dir.path());
-        const QString page = QUrl::fromLocalFile(_dir.filePath("page.html")).toString();
-        tool.start(FILLTRANSLATIONS_PATH,
-                   QStringList{"--url", page} + arguments.split(' ', Qt::SkipEmptyParts));
+        tool.start(
+            FILLTRANSLATIONS_PATH,
+            QStringList{"--url", QUrl::fromLocalFile(_dir.filePath("page.html")).toString()} +
+                field[0].split(' ', Qt::SkipEmptyParts));
         tool.write(before);
         tool.closeWriteChannel();
         QVERIFY(tool.waitForFinished(120000));
-        QCOMPARE(readFile(table), after == "=" ? before : after);
-        QTEST(QString::fromUtf8(tool.readAllStandardOutput()), "output");
-        QFETCH(QString, exit);
+        QCOMPARE(readFile(table), field[2] == "=" ? before : field[2].toUtf8());
+        QCOMPARE(QString::fromUtf8(tool.readAllStandardOutput()), field[3]);
         const QString errors = QString::fromUtf8(tool.readAllStandardError());
-        QCOMPARE(QString::number(tool.exitCode()), exit.section(": ", 0, 0));
-        QVERIFY2(errors.contains(exit.section(": ", 1)), qPrintable(errors));
+        QCOMPARE(QString::number(tool.exitCode()), field[4].section(": ", 0, 0));
+        QVERIFY2(errors.contains(field[4].section(": ", 1)), qPrintable(errors));
     }
 };
 
