@@ -27,19 +27,6 @@ static QByteArray picture(int width, int height, const char* format = "PNG")
     return buffer.data();
 }
 
-static QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-static bool writeFile(const QString& path, const QByteArray& content)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
-}
-
 // "name | lines | tags | rating | photo size" of the book's recipes after the first skip ones.
 static QStringList bookRecipes(Document& document, int skip = 0)
 {

@@ -56,6 +56,19 @@ QStringList queryRows(const QString& sql)
     return rows;
 }
 
+QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeFile(const QString& path, const QByteArray& content)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
+}
+
 int countRows(const QString& table, const QString& where)
 {
     QSqlQuery query(QStringLiteral("SELECT COUNT(*) FROM ") + table

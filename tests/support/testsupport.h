@@ -44,6 +44,11 @@ public:
 // columns joined by blanks.
 QStringList queryRows(const QString& sql);
 
+// The whole content of a file; empty when it cannot be read.
+QByteArray readFile(const QString& path);
+// Writes a file whole, making its folder first.
+bool writeFile(const QString& path, const QByteArray& content);
+
 // Points QSettings and QStandardPaths at a scratch folder, never the user's.
 void useTemporarySettings(const QString& folder);
 

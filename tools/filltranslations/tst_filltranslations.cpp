@@ -1,4 +1,5 @@
 #include "texttable.h"
+#include "support/testsupport.h"
 
 #include <QtTest>
 
@@ -11,19 +12,6 @@ var known = words[parts[1]] || {}, text = parts.slice(2).join("/");
 if (known.hasOwnProperty(text))
   document.getElementById("result_box").innerHTML = "<span>" + known[text] + "</span>";
 </script>)page";
-
-static QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-static bool writeFile(const QString& path, const QByteArray& content)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
-}
 
 class TestFillTranslations : public QObject
 {
