@@ -93,6 +93,7 @@ private slots:
         QVERIFY(_list->page.contains(imageVarToHtml(storedPhoto(1))));
         PrintVisit visit;
         answerPrintDialog(QString(), &visit, PrintAnswer::Cancel);
+        QVERIFY(_list->printButton->isVisible()); // above the page
         QTest::mouseClick(_list->printButton, Qt::LeftButton);
         QVERIFY(visit.seen);
         QImage red(40, 30, QImage::Format_RGB32);
